@@ -1,0 +1,191 @@
+#include "console/ChatOutput.h"
+
+#include "console/TextFile.h"
+
+#include <cctype>
+#include <utility>
+
+namespace {
+
+constexpr Rgb kGreen{0, 255, 0};
+constexpr Rgb kLightBlue{160, 160, 255};
+constexpr Rgb kYellow{255, 255, 0};
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kOrange{255, 128, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBlack{0, 0, 0};
+
+constexpr int kUserColumnWidth = 178;
+constexpr const char* kDefaultLogName = "session.log";
+
+std::string LogFolderPrefix() { return std::string("Logs") + kPathSeparator; }
+
+int CompareNoCase(const std::string& a, const std::string& b)
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+        const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+struct KindLook {
+    Rgb colour;
+    int image;
+};
+
+KindLook LookOfKind(int kind)
+{
+    switch (kind) {
+    case ChatOutput::kOwnFreq: return {kYellow, 0};
+    case ChatOutput::kOwnFreqSpec: return {kYellow, 1};
+    case ChatOutput::kOtherFreqSpec: return {kLightBlue, 1};
+    default: return {kLightBlue, 0};
+    }
+}
+
+} // namespace
+
+ChatOutput::ChatOutput(OutputView& view, UserListView& userList, std::string programFolder)
+    : view_(view), userList_(userList), programFolder_(std::move(programFolder))
+{
+    userList_.Prepare("No Info", kUserColumnWidth, {UserIcon(0), UserIcon(1)});
+}
+
+Rgb ChatOutput::SlotColour(int colourSlot)
+{
+    switch (colourSlot) {
+    case 0: return kGreen;
+    case 1: return kLightBlue;
+    case 2: return kLightBlue;
+    case 3: return kYellow;
+    case 4: return kLightBlue;
+    case 5: return kGreen;
+    case 6: return kRed;
+    case 7: return kGreen;
+    case 8: return kRed;
+    case 9: return kOrange;
+    default: return kWhite;
+    }
+}
+
+void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
+{
+    QueuedLine line{SlotColour(colourSlot), pendingLineBreak_ ? "\n" + text : text};
+    queue_.push_back(std::move(line));
+    WriteLog(text, endLine);
+    pendingLineBreak_ = endLine;
+}
+
+void ChatOutput::FlushOneLine()
+{
+    if (queue_.empty() || !view_.IsAtEnd())
+        return;
+    const QueuedLine& front = queue_.front();
+    view_.AppendStyled(front.text, front.colour);
+    queue_.pop_front();
+}
+
+// --- player list -------------------------------------------------------------
+
+Picture ChatOutput::UserIcon(int image)
+{
+    Picture picture;
+    picture.width = 17;
+    picture.height = 15;
+    picture.pixels.assign(size_t(17 * 15), kBlack);
+    if (image != 1)
+        return picture;
+    auto green = [&](int x, int y) { picture.pixels[size_t(y * 17 + x)] = kGreen; };
+    for (int x = 8; x <= 11; ++x) green(x, 4);
+    green(7, 5);
+    green(7, 6);
+    for (int x = 8; x <= 10; ++x) green(x, 7);
+    green(11, 8);
+    green(11, 9);
+    for (int x = 7; x <= 10; ++x) green(x, 10);
+    return picture;
+}
+
+void ChatOutput::SetUserListTitle(const std::string& text) { userList_.SetHeader(text); }
+
+void ChatOutput::AddUser(const std::string& name, int kind)
+{
+    int index = 0;
+    const int count = userList_.Count();
+    while (index < count && CompareNoCase(userList_.TextAt(index), name) < 0)
+        ++index;
+    userList_.Insert(index, name);
+    const KindLook look = LookOfKind(kind);
+    userList_.SetLook(index, look.colour, look.image);
+}
+
+int ChatOutput::FindUser(const std::string& name) const
+{
+    const int count = userList_.Count();
+    for (int i = 0; i < count; ++i)
+        if (CompareNoCase(userList_.TextAt(i), name) == 0)
+            return i;
+    return -1;
+}
+
+void ChatOutput::RemoveUser(const std::string& name)
+{
+    const int index = FindUser(name);
+    if (index >= 0)
+        userList_.Remove(index);
+}
+
+void ChatOutput::SetUserKind(const std::string& name, int kind)
+{
+    const int index = FindUser(name);
+    if (index < 0)
+        return;
+    const KindLook look = LookOfKind(kind);
+    userList_.SetLook(index, look.colour, look.image);
+}
+
+// --- session logging ---------------------------------------------------------
+
+void ChatOutput::ToggleLog(const std::string& name)
+{
+    if (!logging_) {
+        logPath_ = LogFolderPrefix() + (name.empty() ? kDefaultLogName : name);
+        logging_ = true;
+        Print("Opened Logfile: ", kSlotGreen);
+    } else {
+        logging_ = false;
+        Print("Closed Logfile: ", kSlotGreen);
+    }
+    Print(logPath_.substr(LogFolderPrefix().size()), kSlotGreen, true);
+}
+
+void ChatOutput::SaveBuffer(const std::string& name)
+{
+    const std::string fileName = name.empty() ? kDefaultLogName : name;
+    Print("Saving Buffer To: ", kSlotGreen);
+    Print(fileName, kSlotGreen, true);
+    std::string shown = view_.ShownText();
+    std::string converted;
+    converted.reserve(shown.size() + shown.size() / 32);
+    for (char c : shown) {
+        if (c == '\n')
+            converted += "\r\n";
+        else
+            converted.push_back(c);
+    }
+    WriteTextFile(programFolder_, LogFolderPrefix() + fileName, converted, true);
+    ToggleLog(fileName);
+}
+
+void ChatOutput::WriteLog(const std::string& text, bool endLine)
+{
+    if (!logging_)
+        return;
+    WriteTextFile(programFolder_, logPath_, endLine ? text + "\r\n" : text, true);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "console/Views.h"
+
+#include <deque>
+#include <string>
+
+// The one way text reaches the user. Print queues a piece with its colour slot;
+// FlushOneLine shows at most one queued piece per tick, and only while the user
+// is looking at the end of the text.
+class ChatOutput {
+public:
+    enum Slot { kSlotGreen = 0, kSlotWhite = 16 };
+
+    // User-list entry kinds: own frequency or another, in a ship or spectating.
+    enum UserKind { kOwnFreq = 2, kOtherFreq = 3, kOwnFreqSpec = 4, kOtherFreqSpec = 5 };
+
+    ChatOutput(OutputView& view, UserListView& userList, std::string programFolder);
+
+    void Print(const std::string& text, int colourSlot, bool endLine);
+    void Print(const std::string& text, int colourSlot) { Print(text, colourSlot, false); }
+    void FlushOneLine();
+
+    static Rgb SlotColour(int colourSlot);
+    size_t QueuedPieces() const { return queue_.size(); }
+    const std::string& ProgramFolder() const { return programFolder_; }
+
+    // The player list, kept sorted by name without regard to case.
+    void SetUserListTitle(const std::string& text);
+    void AddUser(const std::string& name, int kind);
+    void RemoveUser(const std::string& name);
+    void SetUserKind(const std::string& name, int kind);
+    static Picture UserIcon(int image);
+
+    // Session logging into the Logs folder of the program folder.
+    void ToggleLog(const std::string& name);
+    void SaveBuffer(const std::string& name);
+    void WriteLog(const std::string& text, bool endLine);
+    bool Logging() const { return logging_; }
+    const std::string& LogPath() const { return logPath_; }
+
+private:
+    struct QueuedLine {
+        Rgb colour;
+        std::string text;
+    };
+
+    int FindUser(const std::string& name) const;
+    void AppendToLogFile(const std::string& bytes);
+
+    OutputView& view_;
+    UserListView& userList_;
+    std::string programFolder_;
+    std::deque<QueuedLine> queue_;
+    bool pendingLineBreak_ = false;
+    bool logging_ = false;
+    std::string logPath_;
+};

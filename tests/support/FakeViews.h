@@ -1,0 +1,64 @@
+#pragma once
+
+#include "console/Views.h"
+
+#include <string>
+#include <vector>
+
+// Records what ChatOutput shows, as a wx control would hold it.
+class FakeOutputView : public OutputView {
+public:
+    struct Run {
+        std::string text;
+        Rgb colour;
+    };
+    void AppendStyled(const std::string& text, Rgb colour) override { runs.push_back({text, colour}); }
+    bool IsAtEnd() const override { return atEnd; }
+    std::string ShownText() const override
+    {
+        std::string all;
+        for (const Run& r : runs)
+            all += r.text;
+        return all;
+    }
+
+    std::vector<Run> runs;
+    bool atEnd = true;
+};
+
+class FakeUserListView : public UserListView {
+public:
+    struct Entry {
+        std::string text;
+        Rgb colour;
+        int image = 0;
+    };
+    void Prepare(const std::string& h, int width, const std::vector<Picture>& pictures) override
+    {
+        header = h;
+        columnWidth = width;
+        icons = pictures;
+    }
+    void SetHeader(const std::string& text) override { header = text; }
+    int Count() const override { return int(entries.size()); }
+    std::string TextAt(int index) const override { return entries[size_t(index)].text; }
+    void Insert(int index, const std::string& text) override { entries.insert(entries.begin() + index, {text, {}, 0}); }
+    void Remove(int index) override { entries.erase(entries.begin() + index); }
+    void SetLook(int index, Rgb colour, int image) override
+    {
+        entries[size_t(index)].colour = colour;
+        entries[size_t(index)].image = image;
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const Entry& e : entries)
+            names.push_back(e.text);
+        return names;
+    }
+
+    std::string header;
+    int columnWidth = 0;
+    std::vector<Picture> icons;
+    std::vector<Entry> entries;
+};
