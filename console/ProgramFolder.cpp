@@ -2,12 +2,33 @@
 
 #include "console/TextFile.h"
 
+#include <ctime>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <climits>
 #include <unistd.h>
 #endif
+
+namespace {
+constexpr const char* kIgnoreFile = "Ignore.txt";
+constexpr const char* kEventFile = "Event.txt";
+
+std::string LocalTime(const char* format)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char buffer[128];
+    const size_t n = std::strftime(buffer, sizeof buffer, format, &local);
+    return std::string(buffer, n);
+}
+} // namespace
 
 std::string ExecutableFolder()
 {
@@ -24,4 +45,41 @@ std::string ExecutableFolder()
 #endif
     const size_t cut = path.find_last_of(kPathSeparator);
     return cut == std::string::npos ? std::string(".") + kPathSeparator : path.substr(0, cut + 1);
+}
+
+bool ProgramFolder::WriteTextFile(const std::string& name, const std::string& text, bool append) const
+{
+    return ::WriteTextFile(path_, name, text, append);
+}
+
+std::vector<std::string> ProgramFolder::LoadIgnoreFile() const
+{
+    std::vector<std::string> names;
+    TextFile file(PathOf(kIgnoreFile));
+    if (!file.Open())
+        return names;
+    while (!file.AtEnd()) {
+        std::string line = file.ReadLine();
+        if (!line.empty())
+            names.push_back(std::move(line));
+    }
+    return names;
+}
+
+void ProgramFolder::SaveIgnoreFile(const std::vector<std::string>& names) const
+{
+    TextFile file(PathOf(kIgnoreFile));
+    // Create empties the file whether or not it existed.
+    if (!file.Create())
+        return;
+    for (const std::string& name : names)
+        file.WriteLine(name);
+}
+
+void ProgramFolder::LogEvent(const std::string& text) const
+{
+    TextFile file(PathOf(kEventFile));
+    if (!file.Open() && !file.Create())
+        return;
+    file.WriteLine(LocalTime("%x") + " - " + LocalTime("%X") + " -> " + text);
 }
