@@ -1,0 +1,134 @@
+#include "zone/MapFile.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+uint32_t ReadU32(const std::string& bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i)
+        value |= uint32_t(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+bool ReadWhole(const std::string& path, std::string& out)
+{
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    char buffer[65536];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        out.append(buffer, n);
+    return true;
+}
+
+} // namespace
+
+bool IsSafeServerFileName(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    if (name.find_first_of("/\\:") != std::string::npos)
+        return false;
+    return name.find("..") == std::string::npos;
+}
+
+uint32_t Checksum(const std::string& bytes)
+{
+    uLong crc = crc32(0L, Z_NULL, 0);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const uInt chunk = uInt(std::min<size_t>(bytes.size() - done, 1u << 30));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data() + done), chunk);
+        done += chunk;
+    }
+    return uint32_t(crc);
+}
+
+uint32_t FileChecksum(const std::string& path)
+{
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return 0;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    unsigned char buffer[65536];
+    size_t n = 0;
+    bool any = false;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        crc = crc32(crc, buffer, uInt(n));
+        any = true;
+    }
+    return any ? uint32_t(crc) : 0;
+}
+
+bool InflateZlib(const uint8_t* data, size_t length, std::string& out, size_t cap)
+{
+    out.clear();
+    if (length == 0)
+        return false;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    stream.next_in = const_cast<Bytef*>(data);
+    stream.avail_in = uInt(length);
+    unsigned char buffer[65536];
+    int result = Z_OK;
+    bool ok = false;
+    for (;;) {
+        stream.next_out = buffer;
+        stream.avail_out = sizeof buffer;
+        result = inflate(&stream, Z_NO_FLUSH);
+        const size_t produced = sizeof buffer - stream.avail_out;
+        if (out.size() + produced > cap)
+            break;
+        out.append(reinterpret_cast<const char*>(buffer), produced);
+        if (result == Z_STREAM_END) {
+            ok = true;
+            break;
+        }
+        // No progress possible: corrupt data, or the input ended inside the stream.
+        if (result != Z_OK)
+            break;
+        if (stream.avail_in == 0 && produced == 0)
+            break;
+    }
+    inflateEnd(&stream);
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+void LoadTiles(const std::string& fileBytes, TileGrid& grid)
+{
+    size_t start = 0;
+    if (fileBytes.size() >= 2 && fileBytes[0] == 'B' && fileBytes[1] == 'M')
+        start = ReadU32(fileBytes, 2);
+    // Whole records only: a short last record is ignored.
+    for (size_t at = start; at < fileBytes.size() && fileBytes.size() - at >= 4; at += 4) {
+        const uint32_t record = ReadU32(fileBytes, at);
+        const uint32_t x = record & 0xFFF;
+        const uint32_t y = (record >> 12) & 0xFFF;
+        if (x < TileGrid::kSide && y < TileGrid::kSide)
+            grid.Set(x, y, uint8_t(record >> 24));
+    }
+}
+
+bool LoadMap(const std::string& path, TileGrid& grid)
+{
+    std::string bytes;
+    if (!ReadWhole(path, bytes))
+        return false;
+    LoadTiles(bytes, grid);
+    return true;
+}
