@@ -1,0 +1,71 @@
+#pragma once
+
+#include "transport/Packet.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+
+// Bookkeeping of reliable delivery in both directions, and the queue of big
+// packets waiting to go out in pieces. It owns no socket and no clock: the
+// Connection passes the time in and does the sending.
+class ReliableState {
+public:
+    static constexpr uint32_t kHeaderSize = 6;
+    // Pieces of a big packet: 500 bytes of it behind a 6-byte big-chunk header.
+    static constexpr uint32_t kPieceSize = 500;
+    static constexpr uint32_t kBigChunkHeaderSize = 6;
+    // Reliable packets further ahead than this are not kept; the server resends them.
+    static constexpr uint32_t kMaxAhead = 1024;
+    // Bytes kept for packets that arrived ahead of their turn.
+    static constexpr uint32_t kMaxHeldBytes = 16u * 1024 * 1024;
+
+    // --- Outgoing ---
+
+    static bool IsReliablePacket(const Packet& packet);
+    // Gives the packet a reliable header with the next number unless it has one,
+    // and keeps a copy in pending under `now`.
+    void Track(Packet& packet, uint32_t now);
+    // The acknowledged packet leaves pending; an unknown number changes nothing.
+    void Acknowledged(uint32_t number);
+    // Takes the oldest pending packet out when it has waited `interval` or more.
+    bool TakeOverdue(uint32_t now, uint32_t interval, Packet& packet);
+
+    size_t PendingCount() const { return pending_.size(); }
+    const std::multimap<uint32_t, Packet>& Pending() const { return pending_; }
+    uint32_t NextOutgoing() const { return nextOutgoing_; }
+
+    // --- Incoming ---
+
+    // False when a packet with this number and payload size is not to be kept
+    // nor acknowledged: too far ahead, or too much is held already.
+    bool Acceptable(uint32_t number, uint32_t payloadSize) const;
+    // Keeps the payload for its turn; a number already delivered or already held is dropped.
+    void Received(uint32_t number, Packet payload);
+    // The payload whose turn it is, if it has arrived; advances the expected number.
+    bool TakeNextInOrder(Packet& payload);
+
+    size_t HeldCount() const { return received_.size(); }
+    uint32_t NextExpected() const { return nextExpected_; }
+
+    // Both directions forget everything; numbering restarts at 0.
+    void Reset();
+
+    // --- Big packets ---
+
+    // Cuts the packet into big-chunk pieces and queues them as one transfer.
+    void QueueTransfer(const Packet& packet);
+    // The next piece to send; false when there is none this time (an emptied
+    // transfer is removed and nothing goes out).
+    bool TakeNextPiece(Packet& piece);
+    void ClearTransfers() { transfers_.clear(); }
+    const std::deque<std::deque<Packet>>& Transfers() const { return transfers_; }
+
+private:
+    std::multimap<uint32_t, Packet> pending_;
+    uint32_t nextOutgoing_ = 0;
+    std::map<uint32_t, Packet> received_;
+    uint64_t heldBytes_ = 0;
+    uint32_t nextExpected_ = 0;
+    std::deque<std::deque<Packet>> transfers_;
+};
