@@ -1,0 +1,194 @@
+#include "app/ChatFrame.h"
+
+#include "app/ChatFont.h"
+#include "app/InputLine.h"
+#include "app/UserList.h"
+#include "app/WxOutputView.h"
+#include "console/ChatOutput.h"
+#include "console/ProgramFolder.h"
+
+#include <wx/icon.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/textctrl.h>
+
+#include "mondrian.xpm"
+
+namespace {
+
+const char* const kStartupHint =
+    "Click Settings->Settings to set up the Client. Click File->Connect to Connect the bot once its setup.";
+const char* const kCommandHelpHint = "Type ?cmdhelp for a list of Chat Client Commands.";
+
+constexpr long kOutputStyle = wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2 | wxTE_NOHIDESEL;
+constexpr long kInputStyle = wxTE_RICH2 | wxTE_PROCESS_ENTER;
+constexpr long kUserListStyle = wxLC_REPORT | wxLC_SINGLE_SEL | wxVSCROLL;
+
+} // namespace
+
+wxBEGIN_EVENT_TABLE(ChatFrame, wxFrame)
+    EVT_MENU(kIdConnect, ChatFrame::OnConnect)
+    EVT_MENU(kIdDisconnect, ChatFrame::OnDisconnect)
+    EVT_MENU(kIdExit, ChatFrame::OnExit)
+    EVT_MENU(kIdFont, ChatFrame::OnFont)
+    EVT_MENU(kIdSettings, ChatFrame::OnSettings)
+    EVT_MENU(kIdDisplayIgnoreList, ChatFrame::OnDisplayIgnoreList)
+    EVT_MENU(kIdGenericBan, ChatFrame::OnGenericBan)
+    EVT_MENU(kIdServerLog, ChatFrame::OnServerLog)
+    EVT_MENU(kIdServerLag, ChatFrame::OnServerLag)
+    EVT_MENU(kIdAbout, ChatFrame::OnAbout)
+    EVT_TIMER(kIdFrameTimer, ChatFrame::OnTick)
+wxEND_EVENT_TABLE()
+
+ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& size, long style)
+    : wxFrame(nullptr, wxID_ANY, title, pos, size, style, "frame"), timer_(this, kIdFrameTimer)
+{
+    SetIcon(wxICON(mondrian));
+    BuildMenus();
+    BuildChildWindows();
+    LayOut();
+    ApplyColoursAndFont();
+
+    outputView_ = std::make_unique<WxOutputView>(*outputControl_);
+    chatOutput_ = std::make_unique<ChatOutput>(*outputView_, *userList_, ExecutableFolder());
+
+    timer_.Start(kTickMilliseconds, wxTIMER_CONTINUOUS);
+    chatOutput_->Print(kStartupHint, ChatOutput::kSlotWhite, true);
+}
+
+ChatFrame::~ChatFrame() { timer_.Stop(); }
+
+void ChatFrame::BuildMenus()
+{
+    auto* file = new wxMenu;
+    file->Append(kIdConnect, "&Connect", "Connect to the Server");
+    file->Append(kIdDisconnect, "&DisConnect", "Disconnect from the Server");
+    file->AppendSeparator();
+    file->Append(kIdExit, "E&xit\tAlt-X", "Quit this program");
+
+    auto* settings = new wxMenu;
+    settings->Append(kIdFont, "&Font\tF3", "Font Selection");
+    settings->Append(kIdSettings, "&Settings\tF5", "Chat Client Settings");
+    settings->Append(kIdDisplayIgnoreList, "&Display Ignore List\tF11", "Display Ignore List");
+
+    auto* staff = new wxMenu;
+    staff->Append(kIdGenericBan, "Generic Ban\tF10", "Mod: Make a Generic Ban");
+    staff->Append(kIdServerLog, "Server Log", "Sysop: Show Server Log");
+    staff->Append(kIdServerLag, "Server Lag", "Sysop: Show Server Lag");
+
+    auto* help = new wxMenu;
+    help->Append(kIdAbout, "&About...\tF1", "Show about dialog");
+
+    auto* bar = new wxMenuBar;
+    bar->Append(file, "&File");
+    bar->Append(settings, "&Settings");
+    bar->Append(staff, "&Staff");
+    bar->Append(help, "&Help");
+    SetMenuBar(bar);
+    SetConnectedMenuState(false);
+}
+
+void ChatFrame::BuildChildWindows()
+{
+    inputLine_ = new InputLine(*this, kIdInputLine, wxPoint(0, 300), wxSize(520, 25), kInputStyle);
+    outputControl_ = new wxTextCtrl(this, kIdOutput, wxEmptyString, wxPoint(0, 0), wxSize(340, 300), kOutputStyle,
+                                    wxDefaultValidator, "text");
+    userList_ = new UserList(*this, kIdUserList, wxPoint(360, 0), wxSize(200, 300), kUserListStyle);
+}
+
+void ChatFrame::LayOut()
+{
+    // Only the output area takes extra width; the input line keeps its height.
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(outputControl_, 1, wxEXPAND);
+    row->Add(userList_, 0, wxEXPAND);
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(row, 1, wxEXPAND);
+    column->Add(inputLine_, 0, wxEXPAND);
+    SetSizer(column);
+    SetMinClientSize(column->ComputeFittingClientSize(this));
+}
+
+void ChatFrame::ApplyColoursAndFont()
+{
+    const wxFont font = ChatFontFromSettings(settings_);
+    for (wxWindow* child : {static_cast<wxWindow*>(outputControl_), static_cast<wxWindow*>(userList_),
+                            static_cast<wxWindow*>(inputLine_)}) {
+        child->SetBackgroundColour(*wxBLACK);
+        child->SetForegroundColour(*wxWHITE);
+        child->SetFont(font);
+    }
+    // The font and colours above are the widget's own and apply to all its text.
+    // Setting them also copied them into the output's default style, which would
+    // make every append carry them again: clear it, so an append costs only its
+    // colour. The output control is still empty here; later font changes must
+    // restyle its text instead of calling SetFont, which would wipe the colours.
+    outputControl_->SetDefaultStyle(wxTextAttr());
+    inputLine_->SetDefaultStyle(wxTextAttr(wxNullColour, wxNullColour, font));
+}
+
+void ChatFrame::SetConnectedMenuState(bool connected)
+{
+    wxMenuBar* bar = GetMenuBar();
+    bar->Enable(kIdConnect, !connected);
+    bar->Enable(kIdDisconnect, connected);
+}
+
+void ChatFrame::SubmitInputLine() {}
+
+// --- the connection's part -----------------------------------------------------
+
+bool ChatFrame::OpenSocket() { return false; }
+
+void ChatFrame::BeginConnection() {}
+
+void ChatFrame::Disconnect() {}
+
+void ChatFrame::ReceiveOneIfReadable() {}
+
+void ChatFrame::TickConnection() {}
+
+// --- commands ------------------------------------------------------------------
+
+void ChatFrame::OnConnect(wxCommandEvent&)
+{
+    if (OpenSocket())
+        BeginConnection();
+    // The menu switches whatever the socket did; the connection has printed why.
+    chatOutput_->Print(kCommandHelpHint, ChatOutput::kSlotWhite, true);
+    SetConnectedMenuState(true);
+}
+
+void ChatFrame::OnDisconnect(wxCommandEvent&)
+{
+    Disconnect();
+    SetConnectedMenuState(false);
+}
+
+void ChatFrame::OnExit(wxCommandEvent&) { Close(true); }
+
+void ChatFrame::OnFont(wxCommandEvent&) {}
+
+void ChatFrame::OnSettings(wxCommandEvent&) {}
+
+void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) {}
+
+void ChatFrame::OnGenericBan(wxCommandEvent&) {}
+
+void ChatFrame::OnServerLog(wxCommandEvent&) {}
+
+void ChatFrame::OnServerLag(wxCommandEvent&) {}
+
+void ChatFrame::OnAbout(wxCommandEvent&)
+{
+    wxMessageBox("Quillon v0.91 Alpha\nQuillon is a Driftwake Chat Client.", "About Quillon",
+                 wxOK | wxICON_INFORMATION, this);
+}
+
+void ChatFrame::OnTick(wxTimerEvent&)
+{
+    ReceiveOneIfReadable();
+    TickConnection();
+    chatOutput_->FlushOneLine();
+}

@@ -1,0 +1,3 @@
+#include "app/ChatApp.h"
+
+wxIMPLEMENT_APP(ChatApp);
