@@ -1,0 +1,220 @@
+#include "zone/Chat.h"
+
+#include "console/ChatOutput.h"
+#include "transport/Connection.h"
+#include "zone/ZoneSession.h"
+
+namespace {
+
+namespace ChatIn {
+constexpr uint32_t kKind = 1;
+constexpr uint32_t kSender = 3;
+constexpr uint32_t kText = 5;
+} // namespace ChatIn
+
+namespace ChatOut {
+constexpr uint8_t kType = 0x06;
+constexpr uint32_t kKind = 1;
+constexpr uint32_t kTarget = 3;
+constexpr uint32_t kText = 5;
+constexpr uint32_t kOverhead = 6; // header and at least one zero after the text
+constexpr size_t kMaxText = 250;
+} // namespace ChatOut
+
+constexpr uint8_t kFrequencyChangeType = 0x0F;
+// In the arena settings: whether the zone wants chat sent reliably.
+constexpr uint32_t kReliableChatOffset = 1378;
+// Names end in this column.
+constexpr size_t kNameColumn = 20;
+
+std::string Padding(const std::string& name)
+{
+    return std::string(name.size() < kNameColumn ? kNameColumn - name.size() : 0, ' ');
+}
+
+// Padded name, "> ", text: how the server's lines from a player look.
+void PrintFromPlayer(ChatOutput& output, const std::string& name, const std::string& text, int kind)
+{
+    output.Print(Padding(name), kind, false);
+    output.Print(name, kind, false);
+    output.Print("> ", kind, false);
+    output.Print(text, kind, true);
+}
+
+void PrintWhole(ChatOutput& output, const std::string& text, int kind) { output.Print(text, kind, true); }
+
+bool SwitchedOn(const ReceptionFilters& filters, int kind)
+{
+    switch (kind) {
+    case kChatPublicMacro:
+    case kChatPublic:
+        return filters.publicChat;
+    case kChatTeam:
+        return filters.teamChat;
+    default:
+        return true;
+    }
+}
+
+// Answers a private sender while away, at most once a minute each; nobody is
+// there to answer when the sender has no name.
+bool MayAnswer(Connection& connection, ZoneSession& session, const std::string& sender)
+{
+    return session.away.Away() && !sender.empty() && session.away.TakeReplyTurn(sender, connection.Now());
+}
+
+void OnPlayerChat(Connection& connection, ZoneSession& session, const Packet& packet, int kind, const std::string& text)
+{
+    const uint16_t id = packet.ReadU16(ChatIn::kSender);
+    const std::string& name = session.players.NameOf(id);
+    if (connection.IsIgnored(name) || !SwitchedOn(session.filters, kind))
+        return;
+    PrintFromPlayer(connection.Output(), name, text, kind);
+    if (kind != kChatPrivate)
+        return;
+    const std::string sender = name; // the table may change while we answer
+    if (MayAnswer(connection, session, sender))
+        SendChat(connection, "/" + session.away.ReplyText(), kChatPrivate, id, true);
+    session.NoteRecentSender(sender);
+}
+
+// "(name)text": the name is what stands in the brackets.
+void OnRemotePrivate(Connection& connection, ZoneSession& session, const std::string& text)
+{
+    const bool named = !text.empty() && text[0] == '(';
+    std::string sender;
+    if (named) {
+        const size_t close = text.find(')', 1);
+        sender = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        if (connection.IsIgnored(sender))
+            return;
+    }
+    PrintWhole(connection.Output(), text, kChatRemotePrivate);
+    if (!named)
+        return;
+    if (MayAnswer(connection, session, sender))
+        SendChat(connection, ":" + sender + ":" + session.away.ReplyText(), kChatRemotePrivate, 0, true);
+    session.NoteRecentSender(sender);
+}
+
+// "n:name> text": a non-digit start reads as channel 0.
+int ChannelNumber(const std::string& text)
+{
+    auto digit = [&](size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    if (!digit(0))
+        return 0;
+    int number = text[0] - '0';
+    if (digit(1))
+        number = number * 10 + (text[1] - '0');
+    return number;
+}
+
+void OnChannelChat(Connection& connection, ZoneSession& session, const std::string& text)
+{
+    std::string sender;
+    if (text.size() > 2) {
+        const size_t end = text.find('>', 2);
+        sender = text.substr(2, end == std::string::npos ? std::string::npos : end - 2);
+    }
+    if (connection.IsIgnored(sender))
+        return;
+    if (session.filters.ChannelShown(ChannelNumber(text)))
+        PrintWhole(connection.Output(), text, kChatChannel);
+}
+
+void Echo(Connection& connection, const ZoneSession* session, int kind, const std::string& sent)
+{
+    ChatOutput& output = connection.Output();
+    static const std::string noName;
+    const std::string& ownName = session != nullptr ? session->players.NameOf(connection.OwnPlayerId()) : noName;
+    if (kind >= kChatPublicMacro && kind <= kChatPrivate) {
+        PrintFromPlayer(output, ownName, sent, kind);
+    } else if (kind == kChatChannel) {
+        // ";2;hi" shows as "2:name> hi".
+        output.Print(sent.substr(sent.empty() ? 0 : 1, 1) + ":", kind, false);
+        output.Print(ownName, kind, false);
+        output.Print("> ", kind, false);
+        output.Print(sent.size() > 3 ? sent.substr(3) : std::string(), kind, true);
+    } else {
+        PrintWhole(output, sent, kind);
+    }
+}
+
+bool HasMarker(int kind) { return kind == kChatTeam || kind == kChatFrequency || kind == kChatPrivate; }
+
+} // namespace
+
+void HandleChat(Connection& connection, const Packet& packet)
+{
+    ZoneSession* session = SessionOf(connection);
+    if (session == nullptr)
+        return;
+    const int kind = packet.ReadU8(ChatIn::kKind);
+    if (kind > kChatChannel)
+        return;
+    const std::string text = packet.ReadText(ChatIn::kText, 0);
+    const ReceptionFilters& filters = session->filters;
+    switch (kind) {
+    case kChatArena:
+        if (filters.arenaChat)
+            PrintWhole(connection.Output(), text, kind);
+        break;
+    case kChatServerNotice:
+        PrintWhole(connection.Output(), text, kind);
+        break;
+    case kChatRemotePrivate:
+        OnRemotePrivate(connection, *session, text);
+        break;
+    case kChatSysopWarning:
+        if (filters.sysopWarnings)
+            PrintWhole(connection.Output(), text, kind);
+        break;
+    case kChatChannel:
+        OnChannelChat(connection, *session, text);
+        break;
+    default:
+        OnPlayerChat(connection, *session, packet, kind, text);
+        break;
+    }
+}
+
+void SendChat(Connection& connection, const std::string& text, int kind, uint16_t target, bool echo)
+{
+    const ZoneSession* session = SessionOf(connection);
+    // ":name:text" to someone in the arena is an ordinary private message.
+    size_t skip = HasMarker(kind) ? 1 : 0;
+    if (kind == kChatRemotePrivate && session != nullptr && !text.empty() && text[0] == ':') {
+        const size_t second = text.find(':', 1);
+        if (second != std::string::npos) {
+            const uint16_t id = session->players.FindByName(text.substr(1, second - 1));
+            if (id != PlayerTable::kNotFound) {
+                kind = kChatPrivate;
+                target = id;
+                skip = second + 1;
+            }
+        }
+    }
+    std::string sent = text.substr(0, ChatOut::kMaxText);
+    sent.erase(0, skip);
+
+    Packet packet(uint32_t(sent.size()) + ChatOut::kOverhead);
+    packet.WriteU8(ChatOut::kType, 0);
+    packet.WriteU8(uint8_t(kind), ChatOut::kKind);
+    packet.WriteU16(target, ChatOut::kTarget);
+    packet.WriteText(sent, ChatOut::kText, 0);
+
+    if (echo)
+        Echo(connection, session, kind, sent);
+    if (connection.ArenaSettings().ReadU8(kReliableChatOffset) != 0)
+        connection.SendReliable(std::move(packet));
+    else
+        connection.Send(packet);
+}
+
+void SendFrequencyChange(Connection& connection, uint16_t frequency)
+{
+    Packet packet(3);
+    packet.WriteU8(kFrequencyChangeType, 0);
+    packet.WriteU16(frequency, 1);
+    connection.SendReliable(std::move(packet));
+}

@@ -1,0 +1,95 @@
+#include "zone/PlayerTable.h"
+
+#include "console/ChatOutput.h"
+
+#include <cctype>
+
+namespace {
+
+bool SameNameNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+const std::string& EmptyName()
+{
+    static const std::string empty;
+    return empty;
+}
+
+} // namespace
+
+PlayerTable::PlayerTable(ChatOutput& output) : output_(output) { Clear(true); }
+
+void PlayerTable::Set(uint16_t id, const std::string& name, const std::string& squad, uint16_t frequency, uint16_t ship,
+                      uint32_t points, uint32_t wins, uint32_t losses)
+{
+    if (!ValidId(id))
+        return;
+    Player& player = players_[id];
+    if (!player.inUse)
+        ++count_;
+    player.id = id;
+    player.name = name.substr(0, Player::kMaxName);
+    player.squad = squad.substr(0, Player::kMaxName);
+    player.frequency = frequency;
+    player.ship = ship;
+    player.points = points;
+    player.wins = wins;
+    player.losses = losses;
+    player.inUse = true;
+}
+
+void PlayerTable::Remove(uint16_t id)
+{
+    if (!ValidId(id) || !players_[id].inUse)
+        return;
+    players_[id] = Player();
+    --count_;
+}
+
+const std::string& PlayerTable::NameOf(uint32_t id) const
+{
+    const Player* player = Get(id);
+    return player != nullptr ? player->name : EmptyName();
+}
+
+void PlayerTable::Clear(bool silent)
+{
+    for (Player& player : players_) {
+        if (!silent && !player.name.empty())
+            output_.RemoveUser(player.name);
+        player = Player();
+    }
+    count_ = 0;
+}
+
+uint16_t PlayerTable::FindByName(const std::string& name) const
+{
+    for (const Player& player : players_)
+        if (player.inUse && SameNameNoCase(player.name, name))
+            return player.id;
+    return kNotFound;
+}
+
+int PlayerTable::KindOf(const Player& player, uint16_t ownId) const
+{
+    const Player* own = Get(ownId);
+    const bool sameFrequency = own != nullptr && own->inUse && own->frequency == player.frequency;
+    const bool spectating = player.ship == kSpectatorShip;
+    if (sameFrequency)
+        return spectating ? ChatOutput::kOwnFreqSpec : ChatOutput::kOwnFreq;
+    return spectating ? ChatOutput::kOtherFreqSpec : ChatOutput::kOtherFreq;
+}
+
+void PlayerTable::RecolourAll(uint16_t ownId)
+{
+    for (const Player& player : players_)
+        if (player.inUse)
+            output_.SetUserKind(player.name, KindOf(player, ownId));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "transport/Connection.h"
+#include "zone/PlayerTable.h"
+#include "zone/ReceptionFilters.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+// The names that most recently sent the user a private message, newest first,
+// each once. Names compare as exact text here, unlike anywhere else.
+class RecentSenders {
+public:
+    static constexpr size_t kMaxNames = 10;
+
+    void Note(const std::string& name);
+    const std::deque<std::string>& Names() const { return names_; }
+
+private:
+    std::deque<std::string> names_;
+};
+
+// Whether private messages are answered, and with what. Each sender gets at most
+// one answer a minute, so two clients that are both away do not talk for ever.
+class AwayState {
+public:
+    static constexpr const char* kDefaultMessage = "I am currently Away.";
+    static constexpr uint32_t kReplyPause = 6000; // hundredths of a second
+
+    bool Away() const { return away_; }
+    // The message as stored: when the user typed one it starts with the space
+    // that followed the command word.
+    const std::string& Message() const { return message_; }
+    // What the answer carries: the user's words, or the default text.
+    std::string ReplyText() const;
+
+    // "?away" with everything after the command word. Returns true when away is
+    // now on (set or changed), false when it was switched off.
+    bool Set(const std::string& message);
+
+    // True when `sender` may be answered at `now`; a true answer counts as sent.
+    bool TakeReplyTurn(const std::string& sender, uint32_t now);
+
+private:
+    bool away_ = false;
+    std::string message_;
+    std::unordered_map<std::string, uint32_t> lastReply_; // lower-cased name -> time
+};
+
+// Everything the zone layer keeps for one Connection: the players, the user's
+// reception choices, the away state and the recent private senders.
+class ZoneSession final : public Connection::ZoneState {
+public:
+    // Offered a "?" line from the zone entry automation; true when it took it.
+    using LocalCommandHook = std::function<bool(const std::string&)>;
+
+    explicit ZoneSession(ChatOutput& output) : players(output) {}
+
+    PlayerTable players;
+    ReceptionFilters filters;
+    AwayState away;
+    RecentSenders recentSenders;
+    LocalCommandHook runLocalCommand = [](const std::string&) { return false; };
+
+    void NoteRecentSender(const std::string& name);
+};
+
+// The zone state of a started connection, or null before the zone start-up.
+inline ZoneSession* SessionOf(const Connection& connection) { return connection.Zone<ZoneSession>(); }

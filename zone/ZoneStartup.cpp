@@ -1,0 +1,66 @@
+#include "zone/ZoneStartup.h"
+
+#include "transport/Connection.h"
+#include "zone/Chat.h"
+#include "zone/Login.h"
+#include "zone/Roster.h"
+#include "zone/ZoneSession.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+enum ZonePacketType : uint8_t {
+    kOwnId = 0x01,
+    kArenaEntered = 0x02,
+    kPlayerEntering = 0x03,
+    kPlayerLeaving = 0x04,
+    kDeath = 0x06,
+    kChat = 0x07,
+    kLoginResponse = 0x0A,
+    kFrequencyChange = 0x0D,
+    kArenaSettings = 0x0F,
+    kShipChange = 0x1D,
+};
+
+void CreateFolder(const std::string& path)
+{
+    // An existing folder is fine; a failure shows later, when a file in it cannot be opened.
+    std::error_code ignored;
+    std::filesystem::create_directory(path, ignored);
+}
+
+void RegisterHandlers(Connection& connection)
+{
+    connection.SetZoneHandler(kOwnId, HandleOwnId);
+    connection.SetZoneHandler(kArenaEntered, HandleArenaEntered);
+    connection.SetZoneHandler(kPlayerEntering, HandlePlayerEntering);
+    connection.SetZoneHandler(kPlayerLeaving, HandlePlayerLeaving);
+    connection.SetZoneHandler(kDeath, HandleDeath);
+    connection.SetZoneHandler(kChat, HandleChat);
+    connection.SetZoneHandler(kLoginResponse, HandleLoginResponse);
+    connection.SetZoneHandler(kFrequencyChange, HandleFrequencyChange);
+    connection.SetZoneHandler(kArenaSettings, HandleArenaSettings);
+    connection.SetZoneHandler(kShipChange, HandleShipChange);
+
+    connection.SetLoginSender(SendLogin);
+    connection.SetPositionSender(SendPosition);
+    connection.SetSessionClearer([](Connection& c) {
+        if (ZoneSession* session = SessionOf(c))
+            session->players.Clear(false);
+    });
+}
+
+} // namespace
+
+bool StartZone(Connection& connection, const std::string& programFolder)
+{
+    connection.CreateProgramFolder(programFolder);
+    connection.SetZoneState(std::make_unique<ZoneSession>(connection.Output()));
+    connection.LoadPermanentIgnoreList();
+    CreateFolder(programFolder + "Maps");
+    CreateFolder(programFolder + "Logs");
+    RegisterHandlers(connection);
+    return true;
+}
