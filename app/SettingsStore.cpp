@@ -1,6 +1,9 @@
 #include "app/SettingsStore.h"
 
 #include <wx/config.h>
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/utils.h>
 #include <wx/string.h>
 
 namespace {
@@ -23,13 +26,24 @@ std::weak_ptr<wxConfigBase>& SharedStore()
 }
 } // namespace
 
+static std::shared_ptr<wxConfigBase> MakeStore()
+{
+#ifdef _WIN32
+    return std::make_shared<wxConfig>("Quillon", wxEmptyString);
+#else
+    // The user's ~/.Quillon, where wxConfig keeps it by default. Naming the file
+    // here keeps the store usable before (or without) an application object.
+    // The local-file style matters: without it the store reads and writes no file.
+    const wxString file = wxFileName(wxGetHomeDir(), ".Quillon").GetFullPath();
+    return std::make_shared<wxFileConfig>("Quillon", wxEmptyString, file, wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+#endif
+}
+
 SettingsStore::SettingsStore()
 {
     config_ = SharedStore().lock();
     if (!config_) {
-        // The default style matters on Linux: without wxCONFIG_USE_LOCAL_FILE the
-        // file store would read and write no file at all.
-        config_ = std::make_shared<wxConfig>("Quillon", wxEmptyString);
+        config_ = MakeStore();
         SharedStore() = config_;
     }
 }
