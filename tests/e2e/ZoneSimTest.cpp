@@ -355,6 +355,23 @@ TEST_F(ZoneSimTest, TheClientsDisconnectEndsTheConnectionAndItsResends)
     EXPECT_TRUE(Answers().empty());
 }
 
+TEST_F(ZoneSimTest, ASilentClientIsGivenUpWhenAsked)
+{
+    ZoneSimOptions options;
+    options.dropSilentAfter = 500;
+    Start(options);
+    Connect();
+    sim->SendZone(Zone(0x07, 0), true);
+    client->ReceiveAll();
+    clock.Advance(499);
+    EXPECT_EQ(Answers().size(), 1u); // still resending
+    clock.Advance(1);
+    EXPECT_TRUE(Answers().empty());
+    EXPECT_FALSE(Peer().Connected());
+    clock.Advance(1000);
+    EXPECT_TRUE(Answers().empty());
+}
+
 // --- Zone handlers ---
 
 TEST_F(ZoneSimTest, AZoneHandlerAnswersWhatTheClientSends)

@@ -40,6 +40,7 @@ Packet Core(uint8_t type, uint32_t size)
 
 void SimSession::Receive(const Packet& datagram)
 {
+    lastHeard_ = sim_.Now();
     // The key request always travels in the clear, even from a client that still
     // has an older key running.
     if (datagram.ReadU8(0) == 0x00 && datagram.ReadU8(1) == kKeyRequest) {
@@ -384,6 +385,13 @@ void SimSession::Run()
     if (state_ != State::Connected)
         return;
     const uint32_t now = sim_.Now();
+    const uint32_t silenceLimit = sim_.Options().dropSilentAfter;
+    if (silenceLimit != 0 && now - lastHeard_ >= silenceLimit) {
+        state_ = State::Closed;
+        ForgetReliable();
+        sim_.Log("client " + peer_.ToString() + " timed out");
+        return;
+    }
     for (auto& entry : inFlight_) {
         Outgoing& outgoing = entry.second;
         if (now - outgoing.sentAt >= sim_.Options().resendAfter) {

@@ -117,6 +117,7 @@ private:
     bool hasKey_ = false;
     uint32_t clientKey_ = 0;
     uint32_t handshakes_ = 0;
+    uint32_t lastHeard_ = 0;
     bool clientLeft_ = false;
     Cipher cipher_;
     // Bumped by every reset, so a delivery loop notices that a payload ended the connection.

@@ -31,6 +31,8 @@ struct ZoneSimOptions {
     uint32_t resendAfter = 100;
     // Our reliable packets in flight per client at most.
     uint32_t sendWindow = 32;
+    // A client silent this long (hundredths) is given up, as a real zone does. 0: never.
+    uint32_t dropSilentAfter = 0;
     // Every notable event as a line of text (the executable prints them).
     std::function<void(const std::string&)> log;
 };
@@ -88,6 +90,7 @@ private:
     static constexpr int kMaxReceivesPerPoll = 100000;
 
     void Route(const Datagram& datagram);
+    bool MakeRoom();
     void Transmit(const Endpoint& peer, const Packet& bytes);
     void Flush();
     void ZoneArrived(SimSession& session, const Packet& packet);

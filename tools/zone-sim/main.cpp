@@ -39,6 +39,7 @@ int main(int argc, char** argv)
 {
     ZoneSimOptions options;
     options.port = 5000;
+    options.dropSilentAfter = 6000;
     LinkFaults faults;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
