@@ -14,12 +14,22 @@ void WxOutputView::AppendStyled(const std::string& text, Rgb colour)
     long selectedFrom = 0;
     long selectedTo = 0;
     control_.GetSelection(&selectedFrom, &selectedTo);
+    const bool hadSelection = selectedFrom != selectedTo;
+    const bool follow = hadSelection && IsAtEnd();
+
     const long start = control_.GetLastPosition();
     control_.SetSelection(start, start);
     control_.WriteText(BytesToWx(text));
     const long end = control_.GetLastPosition();
     control_.SetStyle(start, end, wxTextAttr(wxColour(colour.r, colour.g, colour.b)));
-    control_.SetSelection(selectedFrom, selectedTo);
+
+    if (hadSelection) {
+        control_.SetSelection(selectedFrom, selectedTo);
+        // At the end, the write has asked GTK to bring the cursor into view once the
+        // text is laid out; with the selection back, that would scroll up to it.
+        if (follow)
+            control_.ShowPosition(end);
+    }
 }
 
 bool WxOutputView::IsAtEnd() const
