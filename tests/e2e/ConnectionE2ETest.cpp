@@ -107,8 +107,7 @@ protected:
 
     bool HandshakeDone()
     {
-        return StepUntil(
-            [this] { return connection->CipherState().Active() && connection->AveragePing() != 0; }, 100);
+        return StepUntil([this] { return connection->CipherState().Active() && connection->AveragePing() != 0; }, 100);
     }
 
     // The client answers the simulator's 0x2C; true once the answer is back and acknowledged.

@@ -53,8 +53,8 @@ public:
 private:
     struct Entry {
         Datagram datagram;
-        uint64_t order;      // position in the delivery order
-        uint64_t afterPush;  // held until this many datagrams have been pushed
+        uint64_t order;     // position in the delivery order
+        uint64_t afterPush; // held until this many datagrams have been pushed
         uint32_t pushedAt;
         uint32_t dueAt;
     };

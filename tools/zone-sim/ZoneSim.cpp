@@ -1,5 +1,18 @@
 #include "ZoneSim.h"
 
+#include <cstdio>
+
+namespace {
+
+std::string Hex32(uint32_t value)
+{
+    char text[11];
+    std::snprintf(text, sizeof(text), "0x%08X", value);
+    return text;
+}
+
+} // namespace
+
 ZoneSim::ZoneSim(const Clock& clock, ZoneSimOptions options)
     : clock_(clock), options_(std::move(options)), toServer_(options_.seed), toClient_(options_.seed ^ 0x9E3779B9u)
 {
@@ -37,8 +50,7 @@ void ZoneSim::Poll()
 void ZoneSim::Route(const Datagram& datagram)
 {
     if (datagram.bytes.Size() > SimSession::kMaxDatagram) {
-        Violation("datagram of " + std::to_string(datagram.bytes.Size()) + " bytes from " +
-                  datagram.peer.ToString());
+        Violation("datagram of " + std::to_string(datagram.bytes.Size()) + " bytes from " + datagram.peer.ToString());
         return;
     }
     auto found = sessions_.find(datagram.peer);
@@ -108,8 +120,8 @@ void ZoneSim::KeyExchanged(SimSession& session)
 {
     ++handshakes_;
     peer_ = &session;
-    Log("key exchange with " + session.Peer().ToString() + ": client key " + std::to_string(session.ClientKey()) +
-        ", server key " + std::to_string(session.ServerKey()));
+    Log("key exchange with " + session.Peer().ToString() + ": client key " + Hex32(session.ClientKey()) +
+        ", server key " + Hex32(session.ServerKey()));
 }
 
 void ZoneSim::Violation(const std::string& what)
