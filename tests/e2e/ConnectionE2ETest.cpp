@@ -251,6 +251,19 @@ TEST_F(ClientAgainstSimulator, AHundredKilobytePacketCrossesAsBigChunksEachWay)
     EXPECT_TRUE(sim->Violations().empty());
 }
 
+TEST_F(ClientAgainstSimulator, ClustersAndSmallChunksFromTheServerReachTheClientsHandlers)
+{
+    Connect();
+    ASSERT_TRUE(HandshakeDone());
+    std::vector<uint32_t> atClient;
+    connection->SetZoneHandler(kToClient, [&](Connection&, const Packet& p) { atClient.push_back(p.ReadU32(1)); });
+    ASSERT_TRUE(sim->Peer()->SendCluster({Numbered(kToClient, 0), Numbered(kToClient, 1)}, true));
+    ASSERT_TRUE(sim->Peer()->SendCluster({Numbered(kToClient, 2)}, false));
+    sim->Peer()->SendSmallChunks(Numbered(kToClient, 3), 2, true);
+    ASSERT_TRUE(StepUntil([&] { return atClient.size() >= 4 && sim->Peer()->AllAcknowledged(); }, 100));
+    EXPECT_EQ(atClient, Sequence(4));
+}
+
 TEST_F(ClientAgainstSimulator, AServerDisconnectIsFollowedByAnAutomaticReconnect)
 {
     Connect();
