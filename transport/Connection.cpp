@@ -117,10 +117,7 @@ private:
 
 // --- Construction and destruction ---
 
-Connection::Connection(ChatOutput& output)
-    : Connection(output, std::make_unique<UdpSocket>(), MonotonicClock())
-{
-}
+Connection::Connection(ChatOutput& output) : Connection(output, std::make_unique<UdpSocket>(), MonotonicClock()) {}
 
 Connection::Connection(ChatOutput& output, std::unique_ptr<DatagramSocket> socket, const Clock& clock)
     : output_(output), clock_(clock), socket_(std::move(socket)), arenaSettings_(kArenaSettingsSize)
@@ -464,7 +461,8 @@ void Connection::OnReliable(const Packet& packet)
     Packet ack = CorePacket(kAcknowledgement, 6);
     ack.WriteU32(number, 2);
     Send(ack);
-    reliable_.Received(number, std::move(payload));
+    if (reliable_.Received(number, payload))
+        Dispatch(payload);
     Packet next;
     while (reliable_.TakeNextInOrder(next))
         Dispatch(next);

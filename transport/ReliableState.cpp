@@ -56,13 +56,18 @@ bool ReliableState::Acceptable(uint32_t number, uint32_t payloadSize) const
     return heldBytes_ + payloadSize <= kMaxHeldBytes;
 }
 
-void ReliableState::Received(uint32_t number, Packet payload)
+bool ReliableState::Received(uint32_t number, Packet& payload)
 {
     if (number < nextExpected_)
-        return;
+        return false;
+    if (number == nextExpected_) {
+        ++nextExpected_;
+        return true;
+    }
     const uint32_t size = payload.Size();
     if (received_.emplace(number, std::move(payload)).second)
         heldBytes_ += size;
+    return false;
 }
 
 bool ReliableState::TakeNextInOrder(Packet& payload)

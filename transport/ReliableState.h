@@ -40,8 +40,10 @@ public:
     // False when a packet with this number and payload size is not to be kept
     // nor acknowledged: too far ahead, or too much is held already.
     bool Acceptable(uint32_t number, uint32_t payloadSize) const;
-    // Keeps the payload for its turn; a number already delivered or already held is dropped.
-    void Received(uint32_t number, Packet payload);
+    // Keeps the payload for its turn; a number already delivered or already held is
+    // dropped. True when it is this payload's turn now: it is handed back in
+    // `payload` and the expected number moves on, without a detour through storage.
+    bool Received(uint32_t number, Packet& payload);
     // The payload whose turn it is, if it has arrived; advances the expected number.
     bool TakeNextInOrder(Packet& payload);
 

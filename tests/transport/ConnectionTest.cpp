@@ -74,7 +74,8 @@ TEST(ConnectionOpenTest, BeginConnectionSetsConnectedAndSendsAFreshKeyInTheClear
     h->BeginConnection();
 
     EXPECT_TRUE(h->Connected());
-    EXPECT_THAT(h.Lines(), ElementsAre("Connecting to, IP: 10.0.0.1, Port: 7x", "Connecting to, IP: 10.0.0.1, Port: 7x"));
+    EXPECT_THAT(h.Lines(),
+                ElementsAre("Connecting to, IP: 10.0.0.1, Port: 7x", "Connecting to, IP: 10.0.0.1, Port: 7x"));
     ASSERT_EQ(h.socket->sent.size(), 2u);
     for (const Packet& request : h.socket->sent) {
         EXPECT_TRUE(IsEncryptionRequest(request)) << ToHex(request);

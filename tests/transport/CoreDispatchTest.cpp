@@ -199,7 +199,7 @@ TEST(ChunkTest, SmallChunksAreJoinedInOrderAndALastPieceAloneIsAPacket)
     ZoneRecorder zone(*h, {0x07, 0x0D});
     h->Dispatch(HexPacket("0008 0701"));
     h->Dispatch(HexPacket("0008 0203"));
-    h->Dispatch(HexPacket("0701"));    // other traffic in between does not disturb the collection
+    h->Dispatch(HexPacket("0701")); // other traffic in between does not disturb the collection
     EXPECT_EQ(zone.seen.size(), 1u);
     h->Dispatch(HexPacket("0009 0405"));
     h->Dispatch(HexPacket("0009 0D09"));

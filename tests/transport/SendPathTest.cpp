@@ -92,6 +92,27 @@ TEST(ReliableStateTest, AnEmptiedTransferIsRemovedOnATurnOfItsOwn)
     EXPECT_TRUE(state.TakeNextPiece(piece));
 }
 
+TEST(ReliableStateTest, PacketsAheadOfTheirTurnAreKeptWithinACountAndAByteBudget)
+{
+    ReliableState state;
+    EXPECT_TRUE(state.Acceptable(ReliableState::kMaxAhead, 10));
+    EXPECT_FALSE(state.Acceptable(ReliableState::kMaxAhead + 1, 10));
+    Packet big(ReliableState::kMaxHeldBytes - 10);
+    EXPECT_FALSE(state.Received(5, big));
+    EXPECT_TRUE(state.Acceptable(6, 10));
+    EXPECT_FALSE(state.Acceptable(6, 11));
+    // What is delivered at once needs no room, and neither does a duplicate.
+    EXPECT_TRUE(state.Acceptable(0, ReliableState::kMaxHeldBytes));
+    Packet now = HexPacket("0700");
+    EXPECT_TRUE(state.Received(0, now));
+    EXPECT_EQ(now, HexPacket("0700"));
+    EXPECT_TRUE(state.Acceptable(0, ReliableState::kMaxHeldBytes));
+    Packet next;
+    EXPECT_FALSE(state.TakeNextInOrder(next));
+    state.Reset();
+    EXPECT_TRUE(state.Acceptable(6, 11));
+}
+
 // --- Sending directly ---
 
 TEST(SendPathTest, A519BytePacketIsOneDatagramAnd520BytesBecomeATransfer)
@@ -271,9 +292,8 @@ TEST(FloodGuardTest, MoreThan20000BytesInOnePeriodStopAllSendingForGood)
     h.Ticks(1000);
     EXPECT_TRUE(h.TakeSent().empty());
     const std::vector<std::string> lines = h.Lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "WARNING: Packet Send Flood Detected. (Over 20 KB/s) Shutting Down"),
-              1);
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "WARNING: Packet Send Flood Detected. (Over 20 KB/s) Shutting Down"), 1);
     EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Event.txt"), events);
 }
 
