@@ -104,6 +104,8 @@ bool UdpSocket::Open(const std::string& host, uint16_t port)
         closesocket(s);
         return false;
     }
+    u_long nonBlocking = 1; // a receive must never wait, whatever the poll said
+    ioctlsocket(s, FIONBIO, &nonBlocking);
     handle_ = uintptr_t(s);
 #else
     const int s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
