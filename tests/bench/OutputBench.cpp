@@ -1,0 +1,153 @@
+// What one piece of chat costs on its way into the real output control, with
+// 0, 100 000 and 1 000 000 lines already shown. Needs an X display.
+#include "app/ChatApp.h"
+#include "app/ChatFrame.h"
+#include "app/WxOutputView.h"
+#include "console/ChatOutput.h"
+#include "support/TempDir.h"
+
+#include <benchmark/benchmark.h>
+#include <wx/app.h>
+#include <wx/textctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+class BenchApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+std::string ChatLine(long i)
+{
+    return "      Pilot" + std::to_string(i % 97) + "> line " + std::to_string(i) +
+           " of the conversation, about as long as chat usually is";
+}
+
+// Runs the event loop until nothing is left to do: redraws and GTK's layout of the text.
+void Settle()
+{
+    wxTheApp->ProcessPendingEvents();
+    while (wxTheApp->Pending())
+        wxTheApp->Dispatch();
+}
+
+// One main window per size of the backlog, kept while its benchmarks run.
+class Backlog {
+public:
+    static Backlog& For(long lines)
+    {
+        static std::unique_ptr<Backlog> current;
+        if (!current || current->lines_ != lines)
+            current.reset(); // one large window at a time
+        if (!current)
+            current.reset(new Backlog(lines));
+        return *current;
+    }
+
+    ~Backlog()
+    {
+        frame_->Destroy();
+        Settle();
+        wxTheApp->ProcessIdle();
+    }
+
+    ChatFrame& Frame() { return *frame_; }
+
+private:
+    explicit Backlog(long lines) : lines_(lines)
+    {
+        frame_ = ChatApp::CreateMainFrame();
+        frame_->Show(true);
+        Settle();
+        while (frame_->Output().QueuedPieces() > 0) // the start-up hint
+            frame_->Output().FlushOneLine();
+        WxOutputView view(frame_->OutputControl());
+        const Rgb colours[] = {{160, 160, 255}, {0, 255, 0}, {255, 255, 0}};
+        for (long i = 0; i < lines; ++i) {
+            view.AppendStyled((i ? "\n" : "") + ChatLine(i), colours[i % 3]);
+            if (i % 10000 == 0)
+                Settle();
+        }
+        frame_->OutputControl().ShowPosition(frame_->OutputControl().GetLastPosition());
+        Settle();
+        while (!view.IsAtEnd()) {
+            wxTheApp->Yield(true);
+            Settle();
+        }
+    }
+
+    long lines_;
+    TempHome home_;
+    ChatFrame* frame_ = nullptr;
+};
+
+void PrintOnePiece(ChatOutput& out, long i, benchmark::State& state)
+{
+    out.Print(ChatLine(i), int(i % 10), true);
+    out.FlushOneLine();
+    if (out.QueuedPieces() != 0)
+        state.SkipWithError("the output area was not at its end");
+}
+
+// Print plus FlushOneLine: the work of one tick in the program's own code and the control's calls.
+void BM_PrintAndFlush(benchmark::State& state)
+{
+    ChatFrame& frame = Backlog::For(state.range(0)).Frame();
+    ChatOutput& out = frame.Output();
+    long i = 0;
+    for (auto _ : state)
+        PrintOnePiece(out, i++, state);
+    state.SetItemsProcessed(state.iterations());
+    Settle();
+}
+
+// The same plus the event loop's work for the piece (layout and redraw), as the user waits for it.
+void BM_PrintFlushAndDraw(benchmark::State& state)
+{
+    ChatFrame& frame = Backlog::For(state.range(0)).Frame();
+    ChatOutput& out = frame.Output();
+    long i = 0;
+    for (auto _ : state) {
+        PrintOnePiece(out, i++, state);
+        Settle();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_PrintAndFlush)
+    ->Arg(0)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PrintFlushAndDraw)
+    ->Arg(0)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    wxApp::SetInstance(new BenchApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+        std::fprintf(stderr, "cannot start the GUI (is DISPLAY set?)\n");
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return 0;
+}
