@@ -1,0 +1,98 @@
+#include "console/ChatOutput.h"
+#include "transport/Clock.h"
+#include "transport/Connection.h"
+#include "zone/Chat.h"
+#include "zone/ZoneSession.h"
+#include "zone/ZoneStartup.h"
+
+#include "support/FakeViews.h"
+#include "support/TempDir.h"
+
+#include <benchmark/benchmark.h>
+#include <wx/init.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+class SilentSocket final : public DatagramSocket {
+public:
+    bool Open(const std::string&, uint16_t) override { return true; }
+    void Send(const Packet&) override {}
+    uint32_t Receive(Packet&) override { return 0; }
+    bool Readable() override { return false; }
+};
+
+// Shows nothing, so draining the queue between batches costs little.
+class DiscardView final : public OutputView {
+public:
+    void AppendStyled(const std::string&, Rgb) override {}
+    bool IsAtEnd() const override { return true; }
+    std::string ShownText() const override { return {}; }
+};
+
+Packet ChatPacket(int kind, uint16_t sender, const std::string& text)
+{
+    Packet p(5);
+    p.WriteU8(0x07, 0);
+    p.WriteU8(uint8_t(kind), 1);
+    p.WriteU16(sender, 3);
+    p.AppendBytes(text);
+    p.AppendBytes(std::string(1, '\0'));
+    return p;
+}
+
+// One chat packet per iteration, from Dispatch to its pieces in the output
+// queue: the sender looked up, the ignore lists and switches checked, the
+// padded line queued. The queue is emptied between batches, off the clock.
+void RunChat(benchmark::State& state, int kind)
+{
+    TempHome home;
+    TempDir folder;
+    DiscardView view;
+    FakeUserListView users;
+    ChatOutput output(view, users, folder.Path());
+    ManualClock clock;
+    Connection connection(output, std::make_unique<SilentSocket>(), clock);
+    StartZone(connection, folder.Path());
+    connection.ToggleIgnore("Somebody Else");
+    SessionOf(connection)->players.Set(42, "Chatterbox", "Squad", 0, 8, 0, 0, 0);
+    while (output.QueuedPieces() > 0)
+        output.FlushOneLine();
+    const Packet packet = ChatPacket(kind, 42, "Hello there, how is everyone in this arena today?");
+
+    constexpr int kBatch = 1024;
+    int inBatch = 0;
+    for (auto _ : state) {
+        if (inBatch == kBatch) {
+            state.PauseTiming();
+            while (output.QueuedPieces() > 0)
+                output.FlushOneLine();
+            inBatch = 0;
+            state.ResumeTiming();
+        }
+        connection.Dispatch(packet);
+        ++inBatch;
+    }
+    if (output.QueuedPieces() != size_t(inBatch) * 4)
+        state.SkipWithError("the chat line was not queued");
+    state.SetItemsProcessed(int64_t(state.iterations()));
+}
+
+void BM_PublicChatDispatch(benchmark::State& state) { RunChat(state, kChatPublic); }
+BENCHMARK(BM_PublicChatDispatch);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The settings store under the Connection needs wxWidgets' base library set up.
+    wxInitializer wx;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
