@@ -4,6 +4,7 @@
 #include "zone/Chat.h"
 #include "zone/Login.h"
 #include "zone/Roster.h"
+#include "zone/Transfers.h"
 #include "zone/ZoneSession.h"
 
 #include <filesystem>
@@ -21,7 +22,11 @@ enum ZonePacketType : uint8_t {
     kLoginResponse = 0x0A,
     kFrequencyChange = 0x0D,
     kArenaSettings = 0x0F,
+    kIncomingFile = 0x10,
+    kFileRequest = 0x19,
     kShipChange = 0x1D,
+    kMapInformation = 0x29,
+    kMapFile = 0x2A,
 };
 
 void CreateFolder(const std::string& path)
@@ -43,6 +48,16 @@ void RegisterHandlers(Connection& connection)
     connection.SetZoneHandler(kFrequencyChange, HandleFrequencyChange);
     connection.SetZoneHandler(kArenaSettings, HandleArenaSettings);
     connection.SetZoneHandler(kShipChange, HandleShipChange);
+    connection.SetZoneHandler(kIncomingFile, HandleIncomingFile);
+    connection.SetZoneHandler(kFileRequest, HandleFileRequest);
+    connection.SetZoneHandler(kMapInformation, [](Connection& c, const Packet& p) {
+        if (ZoneSession* session = SessionOf(c))
+            HandleMapInformation(c, p, session->players.Tiles());
+    });
+    connection.SetZoneHandler(kMapFile, [](Connection& c, const Packet& p) {
+        if (ZoneSession* session = SessionOf(c))
+            HandleMapFile(c, p, session->players.Tiles());
+    });
 
     connection.SetLoginSender(SendLogin);
     connection.SetPositionSender(SendPosition);
