@@ -106,14 +106,6 @@ TEST_F(RosterTest, AShortLastRecordReadsAsZerosPastTheEnd)
     EXPECT_EQ(Players().Count(), 2u);
 }
 
-TEST_F(RosterTest, TwentyCharacterNamesAreKeptWhole)
-{
-    const std::string name20 = "abcdefghijklmnopqrst";
-    Feed(EnteringPacket({{4, name20, 0, 0, "ABCDEFGHIJKLMNOPQRST"}}));
-    EXPECT_EQ(Players().Get(4)->name, name20);
-    EXPECT_EQ(Players().Get(4)->squad, "ABCDEFGHIJKLMNOPQRST");
-}
-
 // The count follows the table: a reused id replaces its player, and a leave for
 // nobody changes nothing.
 TEST_F(RosterTest, CountFollowsTheTableNotThePackets)
@@ -222,14 +214,6 @@ TEST_F(RosterTest, FindByNameIgnoresCaseAndFreeSlots)
     EXPECT_EQ(Players().FindByName("ALICE"), 8);
     EXPECT_EQ(Players().FindByName("Bob"), PlayerTable::kNotFound);
     EXPECT_EQ(Players().FindByName(""), PlayerTable::kNotFound);
-}
-
-TEST_F(RosterTest, OwnIdPacketSetsTheOwnIdOnly)
-{
-    Feed(HexPacket("01 3412"));
-    EXPECT_EQ(h->OwnPlayerId(), 0x1234);
-    EXPECT_EQ(Players().Count(), 0u);
-    EXPECT_TRUE(h.users.entries.empty());
 }
 
 } // namespace
