@@ -40,13 +40,15 @@ class Backlog {
 public:
     static Backlog& For(long lines)
     {
-        static std::unique_ptr<Backlog> current;
-        if (!current || current->lines_ != lines)
-            current.reset(); // one large window at a time
-        if (!current)
-            current.reset(new Backlog(lines));
-        return *current;
+        if (current_ && current_->lines_ != lines)
+            current_.reset(); // one large window at a time
+        if (!current_)
+            current_.reset(new Backlog(lines));
+        return *current_;
     }
+
+    // Before the GUI library shuts down.
+    static void Release() { current_.reset(); }
 
     ~Backlog()
     {
@@ -80,10 +82,13 @@ private:
         }
     }
 
+    static std::unique_ptr<Backlog> current_;
     long lines_;
     TempHome home_;
     ChatFrame* frame_ = nullptr;
 };
+
+std::unique_ptr<Backlog> Backlog::current_;
 
 void PrintOnePiece(ChatOutput& out, long i, benchmark::State& state)
 {
@@ -147,6 +152,7 @@ int main(int argc, char** argv)
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    Backlog::Release();
     wxTheApp->OnExit();
     wxEntryCleanup();
     return 0;
