@@ -8,18 +8,24 @@
 wxFontStyle FontStyleFromCode(int code)
 {
     switch (code) {
-    case wxFONTSTYLE_ITALIC: return wxFONTSTYLE_ITALIC;
-    case wxFONTSTYLE_SLANT: return wxFONTSTYLE_SLANT;
-    default: return wxFONTSTYLE_NORMAL;
+    case wxFONTSTYLE_ITALIC:
+        return wxFONTSTYLE_ITALIC;
+    case wxFONTSTYLE_SLANT:
+        return wxFONTSTYLE_SLANT;
+    default:
+        return wxFONTSTYLE_NORMAL;
     }
 }
 
 wxFontWeight FontWeightFromCode(int code)
 {
     switch (code) {
-    case 91: return wxFONTWEIGHT_LIGHT;
-    case 92: return wxFONTWEIGHT_BOLD;
-    case 90: return wxFONTWEIGHT_NORMAL;
+    case 91:
+        return wxFONTWEIGHT_LIGHT;
+    case 92:
+        return wxFONTWEIGHT_BOLD;
+    case 90:
+        return wxFONTWEIGHT_NORMAL;
     default:
         // A numeric weight (100 to 900) passes through; anything else is normal.
         return code >= wxFONTWEIGHT_THIN && code <= wxFONTWEIGHT_MAX ? wxFontWeight(code) : wxFONTWEIGHT_NORMAL;

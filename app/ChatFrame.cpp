@@ -27,6 +27,7 @@ constexpr long kUserListStyle = wxLC_REPORT | wxLC_SINGLE_SEL | wxVSCROLL;
 
 } // namespace
 
+// clang-format off
 wxBEGIN_EVENT_TABLE(ChatFrame, wxFrame)
     EVT_MENU(kIdConnect, ChatFrame::OnConnect)
     EVT_MENU(kIdDisconnect, ChatFrame::OnDisconnect)
@@ -39,7 +40,8 @@ wxBEGIN_EVENT_TABLE(ChatFrame, wxFrame)
     EVT_MENU(kIdServerLag, ChatFrame::OnServerLag)
     EVT_MENU(kIdAbout, ChatFrame::OnAbout)
     EVT_TIMER(kIdFrameTimer, ChatFrame::OnTick)
-wxEND_EVENT_TABLE()
+wxEND_EVENT_TABLE();
+// clang-format on
 
 ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& size, long style)
     : wxFrame(nullptr, wxID_ANY, title, pos, size, style, "frame"), timer_(this, kIdFrameTimer)
@@ -182,8 +184,8 @@ void ChatFrame::OnServerLag(wxCommandEvent&) {}
 
 void ChatFrame::OnAbout(wxCommandEvent&)
 {
-    wxMessageBox("Quillon v0.91 Alpha\nQuillon is a Driftwake Chat Client.", "About Quillon",
-                 wxOK | wxICON_INFORMATION, this);
+    wxMessageBox("Quillon v0.91 Alpha\nQuillon is a Driftwake Chat Client.", "About Quillon", wxOK | wxICON_INFORMATION,
+                 this);
 }
 
 void ChatFrame::OnTick(wxTimerEvent&)

@@ -166,8 +166,8 @@ TEST_F(ChatFrameTest, ConnectAndDisconnectSwitchTheMenu)
     EXPECT_FALSE(bar->IsEnabled(kIdDisconnect));
 
     // Everything else stays as it was.
-    for (int id : {kIdExit, kIdFont, kIdSettings, kIdDisplayIgnoreList, kIdGenericBan, kIdServerLog, kIdServerLag,
-                   kIdAbout})
+    for (int id :
+         {kIdExit, kIdFont, kIdSettings, kIdDisplayIgnoreList, kIdGenericBan, kIdServerLog, kIdServerLag, kIdAbout})
         EXPECT_TRUE(bar->IsEnabled(id)) << id;
 }
 
@@ -226,8 +226,8 @@ TEST_F(ChatFrameTest, OnlyTheOutputAreaTakesExtraWidthAndTheInputLineKeepsItsHei
 TEST_F(ChatFrameTest, FontDefaultsToEightPointBoldArialOrTheSansFace)
 {
     OpenFrame();
-    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputControl()),
-                            static_cast<wxWindow*>(&frame_->Users()), static_cast<wxWindow*>(&frame_->Input())}) {
+    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputControl()), static_cast<wxWindow*>(&frame_->Users()),
+                            static_cast<wxWindow*>(&frame_->Input())}) {
         const wxFont font = child->GetFont();
         EXPECT_EQ(font.GetPointSize(), 8);
         EXPECT_EQ(font.GetWeight(), wxFONTWEIGHT_BOLD);

@@ -14,8 +14,7 @@ class ChatFrame;
 
 // Lets the event loop run until pred() holds or the deadline passes. The X server
 // answers in its own time, so waiting is bounded rather than fixed.
-template <class Pred>
-bool PumpUntil(Pred pred, long timeoutMs = 5000)
+template <class Pred> bool PumpUntil(Pred pred, long timeoutMs = 5000)
 {
     wxStopWatch watch;
     while (!pred()) {
