@@ -57,7 +57,7 @@ void SimSession::Receive(const Packet& datagram)
             ReceiveDisconnect();
         return;
     }
-    Dispatch(packet, 0);
+    Dispatch(packet, 0, Arrival{});
 }
 
 void SimSession::ReceiveKeyRequest(const Packet& request)
@@ -93,6 +93,7 @@ void SimSession::Reset()
     smallChunks_.Clear();
     bigChunks_.Clear();
     bigTotal_ = 0;
+    bigAllReliable_ = true;
 }
 
 void SimSession::ForgetReliable()
@@ -105,7 +106,7 @@ void SimSession::ForgetReliable()
     held_.clear();
 }
 
-void SimSession::Dispatch(const Packet& packet, int depth)
+void SimSession::Dispatch(const Packet& packet, int depth, Arrival via)
 {
     if (packet.Empty())
         return;
@@ -114,14 +115,14 @@ void SimSession::Dispatch(const Packet& packet, int depth)
         return;
     }
     if (packet.ReadU8(0) != 0x00) {
-        sim_.ZoneArrived(*this, packet);
+        sim_.ZoneArrived(*this, packet, via);
         return;
     }
     if (packet.Size() < 2)
         return;
     switch (packet.ReadU8(1)) {
     case kReliable:
-        ReceiveReliable(packet, depth);
+        ReceiveReliable(packet, depth, via);
         break;
     case kAck:
         ReceiveAck(packet);
@@ -137,13 +138,13 @@ void SimSession::Dispatch(const Packet& packet, int depth)
         break;
     case kSmallChunk:
     case kSmallChunkLast:
-        ReceiveSmallChunk(packet, packet.ReadU8(1) == kSmallChunkLast, depth);
+        ReceiveSmallChunk(packet, packet.ReadU8(1) == kSmallChunkLast, depth, via);
         break;
     case kBigChunk:
-        ReceiveBigChunk(packet, depth);
+        ReceiveBigChunk(packet, depth, via);
         break;
     case kCluster:
-        ReceiveCluster(packet, depth);
+        ReceiveCluster(packet, depth, via);
         break;
     default:
         ++counts_.unknownCore;
@@ -151,7 +152,7 @@ void SimSession::Dispatch(const Packet& packet, int depth)
     }
 }
 
-void SimSession::ReceiveReliable(const Packet& packet, int depth)
+void SimSession::ReceiveReliable(const Packet& packet, int depth, Arrival via)
 {
     if (packet.Size() >= kMaxDatagram)
         Violation("reliable packet of " + std::to_string(packet.Size()) + " bytes");
@@ -176,7 +177,9 @@ void SimSession::ReceiveReliable(const Packet& packet, int depth)
         const Packet payload = std::move(next->second);
         held_.erase(next);
         ++nextExpected_;
-        Dispatch(payload, depth + 1);
+        Arrival inside = via;
+        inside.reliable = true;
+        Dispatch(payload, depth + 1, inside);
         if (generation != generation_)
             return; // the payload ended the connection
     }
@@ -221,7 +224,7 @@ void SimSession::ReceiveDisconnect()
     sim_.Log("client " + peer_.ToString() + " disconnected");
 }
 
-void SimSession::ReceiveSmallChunk(const Packet& packet, bool last, int depth)
+void SimSession::ReceiveSmallChunk(const Packet& packet, bool last, int depth, Arrival via)
 {
     const Packet piece = packet.SubRange(2, 0);
     if (uint64_t(smallChunks_.Size()) + piece.Size() > kMaxChunkedBytes) {
@@ -234,39 +237,49 @@ void SimSession::ReceiveSmallChunk(const Packet& packet, bool last, int depth)
         return;
     Packet whole;
     std::swap(whole, smallChunks_);
-    Dispatch(whole, depth + 1);
+    via.smallChunks = true;
+    Dispatch(whole, depth + 1, via);
 }
 
-void SimSession::ReceiveBigChunk(const Packet& packet, int depth)
+void SimSession::ReceiveBigChunk(const Packet& packet, int depth, Arrival via)
 {
     if (packet.Size() > kBigChunkHeader + kBigChunkPiece)
         Violation("big chunk piece of " + std::to_string(packet.Size()) + " bytes");
+    ++counts_.bigChunksReceived;
     const uint32_t total = packet.ReadU32(kFieldAt);
     if (bigTotal_ != 0 && bigTotal_ != total) {
         ++counts_.chunksAbandoned;
         bigChunks_.Clear();
+        bigAllReliable_ = true;
     }
     bigTotal_ = total;
     if (total > kMaxChunkedBytes) {
         ++counts_.chunksAbandoned;
         bigChunks_.Clear();
         bigTotal_ = 0;
+        bigAllReliable_ = true;
         return;
     }
     bigChunks_.Append(packet.SubRange(kBigChunkHeader, 0));
+    bigAllReliable_ = bigAllReliable_ && via.reliable;
     if (bigChunks_.Size() < total)
         return;
     Packet whole;
     std::swap(whole, bigChunks_);
     bigTotal_ = 0;
-    Dispatch(whole, depth + 1);
+    Arrival joined = via;
+    joined.reliable = bigAllReliable_;
+    joined.bigChunks = true;
+    bigAllReliable_ = true;
+    Dispatch(whole, depth + 1, joined);
 }
 
-void SimSession::ReceiveCluster(const Packet& packet, int depth)
+void SimSession::ReceiveCluster(const Packet& packet, int depth, Arrival via)
 {
+    via.clustered = true;
     for (uint32_t at = 2; at < packet.Size();) {
         const uint32_t length = packet.ReadU8(at);
-        Dispatch(packet.SubRange(at + 1, at + 1 + length), depth + 1);
+        Dispatch(packet.SubRange(at + 1, at + 1 + length), depth + 1, via);
         if (state_ != State::Connected)
             return;
         at += 1 + length;
@@ -359,6 +372,7 @@ void SimSession::SendBigChunks(const Packet& packet)
         piece.WriteU32(packet.Size(), kFieldAt);
         const uint32_t end = packet.Size() - at <= kBigChunkPiece ? 0 : at + kBigChunkPiece;
         piece.Append(packet.SubRange(at, end));
+        ++counts_.bigChunksSent;
         SendReliable(piece);
     }
 }

@@ -11,6 +11,14 @@
 
 class ZoneSim;
 
+// How a zone packet from the client reached us.
+struct Arrival {
+    bool reliable = false;    // inside a reliable packet (for big chunks: every piece was)
+    bool bigChunks = false;   // reassembled from big-chunk pieces
+    bool smallChunks = false; // reassembled from small chunks
+    bool clustered = false;   // a member of a cluster
+};
+
 // The server side of one client's connection: key exchange, cipher, reliable
 // delivery both ways, synchronisation, clusters, chunks and disconnect. It is
 // written from the wire layouts, not from the client's code, so the two check
@@ -70,6 +78,7 @@ public:
         uint32_t acksReceived = 0, staleAcks = 0, reliableSent = 0, resends = 0;
         uint32_t syncRequests = 0, syncResponses = 0, clientDisconnects = 0, repeatedKeyRequests = 0;
         uint32_t chunksAbandoned = 0, unknownCore = 0;
+        uint32_t bigChunksSent = 0, bigChunksReceived = 0;
     };
     const Counts& Tally() const { return counts_; }
     size_t InFlight() const { return inFlight_.size(); }
@@ -98,15 +107,15 @@ private:
 
     void ReceiveKeyRequest(const Packet& request);
     void Reset();
-    void Dispatch(const Packet& packet, int depth);
-    void ReceiveReliable(const Packet& packet, int depth);
+    void Dispatch(const Packet& packet, int depth, Arrival via);
+    void ReceiveReliable(const Packet& packet, int depth, Arrival via);
     void ReceiveAck(const Packet& packet);
     void ReceiveSyncRequest(const Packet& packet);
     void ReceiveSyncResponse(const Packet& packet);
     void ReceiveDisconnect();
-    void ReceiveSmallChunk(const Packet& packet, bool last, int depth);
-    void ReceiveBigChunk(const Packet& packet, int depth);
-    void ReceiveCluster(const Packet& packet, int depth);
+    void ReceiveSmallChunk(const Packet& packet, bool last, int depth, Arrival via);
+    void ReceiveBigChunk(const Packet& packet, int depth, Arrival via);
+    void ReceiveCluster(const Packet& packet, int depth, Arrival via);
     void ForgetReliable();
     void FillWindow();
     void Violation(const std::string& what);
@@ -132,6 +141,7 @@ private:
     Packet smallChunks_;
     Packet bigChunks_;
     uint32_t bigTotal_ = 0;
+    bool bigAllReliable_ = true;
 
     uint32_t clientTime_ = 0, clientPacketsSent_ = 0, clientPacketsReceived_ = 0, roundTrip_ = 0;
     Counts counts_;

@@ -106,10 +106,11 @@ std::vector<Packet> ZoneSim::ReceivedOfType(uint8_t type) const
     return packets;
 }
 
-void ZoneSim::ZoneArrived(SimSession& session, const Packet& packet)
+void ZoneSim::ZoneArrived(SimSession& session, const Packet& packet, Arrival via)
 {
     const uint8_t type = packet.ReadU8(0);
-    received_.push_back({type, packet});
+    received_.push_back({type, packet, via, Now()});
+    current_ = via;
     Log("zone packet from " + session.Peer().ToString() + ": " + ToHex(packet.SubRange(0, 64)) +
         (packet.Size() > 64 ? "... (" + std::to_string(packet.Size()) + " bytes)" : ""));
     if (handlers_[type])

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-// What a zone packet from the client makes the simulator do. Later zone messages
-// (login, chat, maps...) are added as one handler each.
+// What a zone packet from the client makes the simulator do. The zone messages
+// themselves live one layer up (ZoneServer), one handler each.
 using ZoneHandler = std::function<void(SimSession& session, const Packet& packet)>;
 
 struct ZoneSimOptions {
@@ -44,6 +44,8 @@ public:
     struct ZonePacket {
         uint8_t type;
         Packet bytes;
+        Arrival via;
+        uint32_t at; // our clock when it was delivered
     };
 
     explicit ZoneSim(const Clock& clock, ZoneSimOptions options = {});
@@ -76,8 +78,12 @@ public:
     const std::vector<ZonePacket>& Received() const { return received_; }
     std::vector<Packet> ReceivedOfType(uint8_t type) const;
     void ClearReceived() { received_.clear(); }
+    // How the zone packet now being handled arrived (valid inside a handler).
+    const Arrival& CurrentArrival() const { return current_; }
     // Things the client put on the wire that it must not.
     const std::vector<std::string>& Violations() const { return violations_; }
+    void Violation(const std::string& what);
+    void Log(const std::string& line) const;
     uint32_t Handshakes() const { return handshakes_; }
 
     uint32_t Now() const { return clock_.Now(); }
@@ -93,10 +99,8 @@ private:
     bool MakeRoom();
     void Transmit(const Endpoint& peer, const Packet& bytes);
     void Flush();
-    void ZoneArrived(SimSession& session, const Packet& packet);
+    void ZoneArrived(SimSession& session, const Packet& packet, Arrival via);
     void KeyExchanged(SimSession& session);
-    void Violation(const std::string& what);
-    void Log(const std::string& line) const;
     uint32_t ServerKeyFor(uint32_t clientKey) const;
 
     const Clock& clock_;
@@ -108,6 +112,7 @@ private:
     SimSession* peer_ = nullptr;
     std::array<ZoneHandler, 256> handlers_;
     std::vector<ZonePacket> received_;
+    Arrival current_;
     std::vector<std::string> violations_;
     uint32_t handshakes_ = 0;
 };

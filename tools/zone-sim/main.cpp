@@ -1,9 +1,11 @@
-// quillon-zone-sim: a zone server on 127.0.0.1 for trying the client out.
+// quillon-zone-sim: a zone server on 127.0.0.1 for trying the client out. Any
+// name and password log in; the arena holds a few players and a small map.
 //
 //   quillon-zone-sim [port] [--loss P] [--duplicate P] [--reorder P] [--delay HUNDREDTHS] [--seed N]
 //
 // Faults apply to both directions. Every event is printed as it happens.
 
+#include "DemoZone.h"
 #include "ZoneSim.h"
 
 #include <csignal>
@@ -77,12 +79,15 @@ int main(int argc, char** argv)
     ZoneSim sim(clock, options);
     if (!sim.Listening())
         return 1;
+    ZoneServer server(sim, DemoArena());
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     while (!stopRequested) {
         sim.Wait(10);
         sim.Poll();
-        sim.ClearReceived(); // already printed; a long run must not grow
+        // Already printed; a long run must not grow.
+        sim.ClearReceived();
+        server.ClearHeard();
     }
     if (SimSession* peer = sim.Peer(); peer != nullptr && peer->Connected()) {
         peer->Disconnect();
