@@ -240,20 +240,23 @@ TEST_F(Transfers, AFileFromTheZoneIsStoredAndAnEmptyNameMeansTheNews)
 TEST_F(Transfers, RequestedFilesGoBackWholeSmallOnesReliablyBigOnesInPieces)
 {
     const std::string small = Pattern(400, 1);
+    const std::string edge = Pattern(502, 3); // a packet of 519 bytes, the largest that is not split
     const std::string big = Pattern(5000, 2);
     WriteWholeFile(program + "small.dat", small);
+    WriteWholeFile(program + "edge.dat", edge);
     WriteWholeFile(program + "big.dat", big);
     WriteWholeFile(program + "empty.dat", "");
     Enter(ArenaScript{}, kRoughNetwork);
     NewLines();
 
     server->RequestFile("small.dat", "small-up.dat");
+    server->RequestFile("edge.dat", "edge-up.dat");
     server->RequestFile("big.dat", "big-up.dat");
     server->RequestFile("missing.dat", "nothing.dat");
     server->RequestFile("empty.dat", "nothing.dat");
-    ASSERT_TRUE(StepUntil([this] { return server->Files().size() >= 2 && Settled(); }, 50000));
+    ASSERT_TRUE(StepUntil([this] { return server->Files().size() >= 3 && Settled(); }, 50000));
 
-    ASSERT_EQ(server->Files().size(), 2u);
+    ASSERT_EQ(server->Files().size(), 3u);
     const HeardFile& first = server->Files()[0];
     EXPECT_EQ(first.name, "small-up.dat");
     EXPECT_EQ(first.contents, small);
@@ -261,13 +264,18 @@ TEST_F(Transfers, RequestedFilesGoBackWholeSmallOnesReliablyBigOnesInPieces)
     EXPECT_TRUE(first.via.reliable);
     EXPECT_FALSE(first.via.bigChunks);
     const HeardFile& second = server->Files()[1];
-    EXPECT_EQ(second.name, "big-up.dat");
-    EXPECT_EQ(second.contents, big);
-    EXPECT_TRUE(second.via.bigChunks);
+    EXPECT_EQ(second.name, "edge-up.dat");
+    EXPECT_EQ(second.contents, edge);
     EXPECT_TRUE(second.via.reliable);
+    const HeardFile& third = server->Files()[2];
+    EXPECT_EQ(third.name, "big-up.dat");
+    EXPECT_EQ(third.contents, big);
+    EXPECT_TRUE(third.via.bigChunks);
+    EXPECT_TRUE(third.via.reliable);
     EXPECT_GE(sim->Peer()->Tally().bigChunksReceived, 11u);
 
-    EXPECT_EQ(NewLines(), (std::vector<Line>{Whole("File Sent: small-up.dat", 0), Whole("File Sent: big-up.dat", 0),
+    EXPECT_EQ(NewLines(), (std::vector<Line>{Whole("File Sent: small-up.dat", 0), Whole("File Sent: edge-up.dat", 0),
+                                             Whole("File Sent: big-up.dat", 0),
                                              Whole("Failed to open file for sending: missing.dat", 0),
                                              Whole("Failed to open file for sending: empty.dat", 0)}));
     EXPECT_TRUE(sim->Violations().empty());
