@@ -390,6 +390,41 @@ TEST_F(ZoneSimTest, AZoneHandlerAnswersWhatTheClientSends)
     EXPECT_EQ(sim->Received()[0].bytes, Raw::Hex("09 55 66"));
 }
 
+TEST_F(ZoneSimTest, EachZonePacketIsRecordedWithHowItArrived)
+{
+    Start();
+    Connect();
+    Exchange(Zone(0x20, 0));
+    Exchange(Raw::Reliable(0, Zone(0x21, 0)));
+    Exchange(Raw::Hex("000E 05 2200000000"));
+    auto piece = [](const Packet& whole, uint32_t at) {
+        Packet p = Raw::Hex("000A 00000000");
+        p.WriteU32(whole.Size(), 2);
+        p.Append(whole.SubRange(at, at + 500 < whole.Size() ? at + 500 : 0));
+        return p;
+    };
+    const Packet big = Filled(0x23, 700);
+    Exchange(Raw::Reliable(1, piece(big, 0)));
+    Exchange(Raw::Reliable(2, piece(big, 500)));
+    // One piece sent without the reliable header taints the whole.
+    const Packet tainted = Filled(0x24, 600);
+    Exchange(Raw::Reliable(3, piece(tainted, 0)));
+    Exchange(piece(tainted, 500));
+    ASSERT_EQ(sim->Received().size(), 5u);
+    const auto& r = sim->Received();
+    EXPECT_FALSE(r[0].via.reliable);
+    EXPECT_TRUE(r[1].via.reliable);
+    EXPECT_FALSE(r[1].via.bigChunks);
+    EXPECT_TRUE(r[2].via.clustered);
+    EXPECT_FALSE(r[2].via.reliable);
+    EXPECT_EQ(r[3].bytes, big);
+    EXPECT_TRUE(r[3].via.bigChunks);
+    EXPECT_TRUE(r[3].via.reliable);
+    EXPECT_EQ(r[4].bytes, tainted);
+    EXPECT_TRUE(r[4].via.bigChunks);
+    EXPECT_FALSE(r[4].via.reliable);
+}
+
 // --- Hostile input ---
 
 TEST_F(ZoneSimTest, OversizedAndRandomDatagramsDoNoHarm)

@@ -82,6 +82,7 @@ public:
     const Arrival& CurrentArrival() const { return current_; }
     // Things the client put on the wire that it must not.
     const std::vector<std::string>& Violations() const { return violations_; }
+    // For the layers above as well: the zone server reports and logs through these.
     void Violation(const std::string& what);
     void Log(const std::string& line) const;
     uint32_t Handshakes() const { return handshakes_; }
