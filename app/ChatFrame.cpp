@@ -51,6 +51,8 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
     BuildChildWindows();
     LayOut();
     ApplyColoursAndFont();
+    // The user types at once, without clicking into the input line first.
+    inputLine_->SetFocus();
 
     outputView_ = std::make_unique<WxOutputView>(*outputControl_);
     chatOutput_ = std::make_unique<ChatOutput>(*outputView_, *userList_, ExecutableFolder());

@@ -80,6 +80,7 @@ TEST_F(ChatFrameTest, ChildWindowsCarryTheirIdsAndNames)
     EXPECT_TRUE(frame_->Input().HasFlag(wxTE_PROCESS_ENTER));
     EXPECT_TRUE(frame_->Users().HasFlag(wxLC_REPORT));
     EXPECT_TRUE(frame_->Users().HasFlag(wxLC_SINGLE_SEL));
+    EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == input; }));
 }
 
 struct MenuItemSpec {
