@@ -6,6 +6,8 @@
 #include "app/WxOutputView.h"
 #include "console/ChatOutput.h"
 #include "console/ProgramFolder.h"
+#include "transport/Connection.h"
+#include "zone/ZoneStartup.h"
 
 #include <wx/icon.h>
 #include <wx/menu.h>
@@ -56,12 +58,19 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
 
     outputView_ = std::make_unique<WxOutputView>(*outputControl_);
     chatOutput_ = std::make_unique<ChatOutput>(*outputView_, *userList_, ExecutableFolder());
+    connection_ = std::make_unique<Connection>(*chatOutput_);
+    StartZone(*connection_, chatOutput_->ProgramFolder());
 
     timer_.Start(kTickMilliseconds, wxTIMER_CONTINUOUS);
     chatOutput_->Print(kStartupHint, ChatOutput::kSlotWhite, true);
 }
 
-ChatFrame::~ChatFrame() { timer_.Stop(); }
+ChatFrame::~ChatFrame()
+{
+    timer_.Stop();
+    // The connection says goodbye to the server while the output still exists.
+    connection_.reset();
+}
 
 void ChatFrame::BuildMenus()
 {
@@ -143,15 +152,19 @@ void ChatFrame::SubmitInputLine() {}
 
 // --- the connection's part -----------------------------------------------------
 
-bool ChatFrame::OpenSocket() { return false; }
+bool ChatFrame::OpenSocket() { return connection_->OpenSocket(); }
 
-void ChatFrame::BeginConnection() {}
+void ChatFrame::BeginConnection() { connection_->BeginConnection(); }
 
-void ChatFrame::Disconnect() {}
+void ChatFrame::Disconnect() { connection_->Disconnect(false, false); }
 
-void ChatFrame::ReceiveOneIfReadable() {}
+void ChatFrame::ReceiveOneIfReadable()
+{
+    if (connection_->PollReadable())
+        connection_->ReceiveOne();
+}
 
-void ChatFrame::TickConnection() {}
+void ChatFrame::TickConnection() { connection_->Tick(); }
 
 // --- commands ------------------------------------------------------------------
 
@@ -176,7 +189,7 @@ void ChatFrame::OnFont(wxCommandEvent&) {}
 
 void ChatFrame::OnSettings(wxCommandEvent&) {}
 
-void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) {}
+void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { connection_->ShowIgnoreLists(true, true); }
 
 void ChatFrame::OnGenericBan(wxCommandEvent&) {}
 

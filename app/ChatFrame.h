@@ -8,6 +8,7 @@
 #include <memory>
 
 class ChatOutput;
+class Connection;
 class InputLine;
 class UserList;
 class WxOutputView;
@@ -48,6 +49,7 @@ public:
     UserList& Users() const { return *userList_; }
     InputLine& Input() const { return *inputLine_; }
     ChatOutput& Output() const { return *chatOutput_; }
+    Connection& Link() const { return *connection_; }
     SettingsStore& SettingsHandle() { return settings_; }
     const wxTimer& FrameTimer() const { return timer_; }
 
@@ -86,6 +88,8 @@ private:
     wxTimer timer_;
     std::unique_ptr<WxOutputView> outputView_;
     std::unique_ptr<ChatOutput> chatOutput_;
+    // Goes first: its quiet disconnect still reaches the output and the user list.
+    std::unique_ptr<Connection> connection_;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -152,6 +152,9 @@ TEST_F(ChatFrameTest, MenusCarryTheirLabelsHelpTextsIdsAndAccelerators)
 TEST_F(ChatFrameTest, ConnectAndDisconnectSwitchTheMenu)
 {
     OpenFrame();
+    // Nothing listens there; the client only says hello.
+    frame_->SettingsHandle().WriteString("Server", "IP", "127.0.0.1");
+    frame_->SettingsHandle().WriteString("Server", "Port", "9");
     wxMenuBar* bar = frame_->GetMenuBar();
     EXPECT_TRUE(bar->IsEnabled(kIdConnect));
     EXPECT_FALSE(bar->IsEnabled(kIdDisconnect));
@@ -160,11 +163,16 @@ TEST_F(ChatFrameTest, ConnectAndDisconnectSwitchTheMenu)
     EXPECT_FALSE(bar->IsEnabled(kIdConnect));
     EXPECT_TRUE(bar->IsEnabled(kIdDisconnect));
     DrainOutput();
-    EXPECT_EQ(frame_->OutputControl().GetValue(), wxString(kHint) + "\n" + kCommandHelp);
+    EXPECT_EQ(frame_->OutputControl().GetValue(), wxString(kHint) +
+                                                      "\nInitilizing Winsock...\nSuccessfully Initilized!\n"
+                                                      "Connecting to, IP: 127.0.0.1, Port: 9\n" +
+                                                      kCommandHelp);
 
     Command(frame_, kIdDisconnect);
     EXPECT_TRUE(bar->IsEnabled(kIdConnect));
     EXPECT_FALSE(bar->IsEnabled(kIdDisconnect));
+    DrainOutput();
+    EXPECT_TRUE(frame_->OutputControl().GetValue().EndsWith("\nDisconnecting..."));
 
     // Everything else stays as it was.
     for (int id :
