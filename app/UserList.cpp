@@ -41,6 +41,8 @@ void UserList::SetHeader(const std::string& text)
     column.SetMask(wxLIST_MASK_TEXT);
     column.SetText(BytesToWx(text));
     SetColumn(0, column);
+    // GTK repaints the header only when the whole control is invalidated.
+    Refresh();
 }
 
 int UserList::Count() const { return GetItemCount(); }
