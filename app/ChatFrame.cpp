@@ -2,6 +2,7 @@
 
 #include "app/ChatFont.h"
 #include "app/InputLine.h"
+#include "app/StaffActions.h"
 #include "app/UserList.h"
 #include "app/WxOutputView.h"
 #include "console/ChatOutput.h"
@@ -191,11 +192,11 @@ void ChatFrame::OnSettings(wxCommandEvent&) {}
 
 void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { connection_->ShowIgnoreLists(true, true); }
 
-void ChatFrame::OnGenericBan(wxCommandEvent&) {}
+void ChatFrame::OnGenericBan(wxCommandEvent&) { StaffGenericBan(*this); }
 
-void ChatFrame::OnServerLog(wxCommandEvent&) {}
+void ChatFrame::OnServerLog(wxCommandEvent&) { StaffServerLog(*this); }
 
-void ChatFrame::OnServerLag(wxCommandEvent&) {}
+void ChatFrame::OnServerLag(wxCommandEvent&) { StaffServerLag(*this); }
 
 void ChatFrame::OnAbout(wxCommandEvent&)
 {
