@@ -58,7 +58,7 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
     inputLine_->SetFocus();
 
     outputView_ = std::make_unique<WxOutputView>(*outputControl_);
-    chatOutput_ = std::make_unique<ChatOutput>(*outputView_, *userList_, ExecutableFolder());
+    chatOutput_ = std::make_unique<ChatOutput>(*outputView_, *userList_, ChooseProgramFolder());
     connection_ = std::make_unique<Connection>(*chatOutput_);
     StartZone(*connection_, chatOutput_->ProgramFolder());
 

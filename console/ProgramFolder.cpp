@@ -2,7 +2,10 @@
 
 #include "console/TextFile.h"
 
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -46,6 +49,50 @@ std::string ExecutableFolder()
     const size_t cut = path.find_last_of(kPathSeparator);
     return cut == std::string::npos ? std::string(".") + kPathSeparator : path.substr(0, cut + 1);
 }
+
+namespace {
+
+std::string WithSeparator(std::string folder)
+{
+    if (folder.empty() || folder.back() != kPathSeparator)
+        folder += kPathSeparator;
+    return folder;
+}
+
+std::string UserDataFolder()
+{
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && xdg[0] == '/')
+        return WithSeparator(xdg) + "Quillon" + kPathSeparator;
+    const char* home = std::getenv("HOME");
+    return WithSeparator(home != nullptr ? home : ".") + ".local" + kPathSeparator + "share" + kPathSeparator +
+           "Quillon" + kPathSeparator;
+}
+
+bool CanWriteIn(const std::string& folder)
+{
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    return access(folder.c_str(), W_OK) == 0;
+#endif
+}
+
+} // namespace
+
+std::string ChooseProgramFolder(const std::string& executableFolder,
+                                const std::function<bool(const std::string&)>& writable)
+{
+    if (writable(executableFolder))
+        return executableFolder;
+    const std::string data = UserDataFolder();
+    std::error_code ignored;
+    std::filesystem::create_directories(data, ignored);
+    return data;
+}
+
+std::string ChooseProgramFolder() { return ChooseProgramFolder(ExecutableFolder(), CanWriteIn); }
 
 bool ProgramFolder::WriteTextFile(const std::string& name, const std::string& text, bool append) const
 {

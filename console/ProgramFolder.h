@@ -3,8 +3,18 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
 // The folder of the running executable, ending in the path separator.
 std::string ExecutableFolder();
+
+// Where the client keeps its files: beside the executable, or, when that folder
+// cannot be written (an installed program), the user's data folder
+// ($XDG_DATA_HOME/Quillon, by default ~/.local/share/Quillon), created on demand.
+// Ends in the path separator.
+std::string ChooseProgramFolder();
+std::string ChooseProgramFolder(const std::string& executableFolder,
+                                const std::function<bool(const std::string&)>& writable);
 
 // The folder where every relative file of the client lives (Ignore.txt,
 // Event.txt, Logs, Maps, received files).

@@ -1,0 +1,36 @@
+#include "console/ProgramFolder.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+TEST(ProgramFolderTest, AWritableExecutableFolderIsUsedAsItIs)
+{
+    TempDir exe;
+    EXPECT_EQ(ChooseProgramFolder(exe.Path(), [](const std::string&) { return true; }), exe.Path());
+}
+
+TEST(ProgramFolderTest, AnInstalledProgramKeepsItsFilesInTheUsersDataFolder)
+{
+    TempHome home;
+    unsetenv("XDG_DATA_HOME");
+    const auto readOnly = [](const std::string&) { return false; };
+    const std::string chosen = ChooseProgramFolder("/usr/bin/", readOnly);
+    EXPECT_EQ(chosen, home.Path() + ".local/share/Quillon/");
+    EXPECT_TRUE(std::filesystem::is_directory(chosen));
+
+    TempDir data;
+    setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
+    EXPECT_EQ(ChooseProgramFolder("/usr/bin/", readOnly), data.Path() + "Quillon/");
+    // A relative XDG_DATA_HOME is not valid and is ignored.
+    setenv("XDG_DATA_HOME", "relative/path", 1);
+    EXPECT_EQ(ChooseProgramFolder("/usr/bin/", readOnly), home.Path() + ".local/share/Quillon/");
+    unsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
