@@ -25,6 +25,17 @@ void RecentSenders::Note(const std::string& name)
     names_.push_front(name);
     if (names_.size() > kMaxNames)
         names_.pop_back();
+    ResetRotation();
+}
+
+std::string RecentSenders::NextInRotation()
+{
+    if (rotation_.empty())
+        return std::string();
+    std::string name = rotation_.front();
+    rotation_.pop_front();
+    rotation_.push_back(name);
+    return name;
 }
 
 std::string AwayState::ReplyText() const

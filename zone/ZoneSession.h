@@ -11,16 +11,24 @@
 #include <unordered_map>
 
 // The names that most recently sent the user a private message, newest first,
-// each once. Names compare as exact text here, unlike anywhere else.
+// each once. Names compare as exact text here, unlike anywhere else. The reply
+// rotation is the copy that the input line's "::" completion walks through.
 class RecentSenders {
 public:
     static constexpr size_t kMaxNames = 10;
 
+    // Puts the name in front (once) and starts the rotation afresh.
     void Note(const std::string& name);
     const std::deque<std::string>& Names() const { return names_; }
 
+    const std::deque<std::string>& Rotation() const { return rotation_; }
+    void ResetRotation() { rotation_ = names_; }
+    // The name at the front of the rotation, moved to its back; empty when there is none.
+    std::string NextInRotation();
+
 private:
     std::deque<std::string> names_;
+    std::deque<std::string> rotation_;
 };
 
 // Whether private messages are answered, and with what. Each sender gets at most

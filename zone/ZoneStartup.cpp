@@ -1,6 +1,8 @@
 #include "zone/ZoneStartup.h"
 
+#include "console/LocalCommands.h"
 #include "transport/Connection.h"
+#include "zone/ArenaList.h"
 #include "zone/Chat.h"
 #include "zone/Login.h"
 #include "zone/Roster.h"
@@ -27,6 +29,7 @@ enum ZonePacketType : uint8_t {
     kShipChange = 0x1D,
     kMapInformation = 0x29,
     kMapFile = 0x2A,
+    kArenaList = 0x2F,
 };
 
 void CreateFolder(const std::string& path)
@@ -54,6 +57,7 @@ void RegisterHandlers(Connection& connection)
         if (ZoneSession* session = SessionOf(c))
             HandleMapInformation(c, p, session->players.Tiles());
     });
+    connection.SetZoneHandler(kArenaList, HandleArenaList);
     connection.SetZoneHandler(kMapFile, [](Connection& c, const Packet& p) {
         if (ZoneSession* session = SessionOf(c))
             HandleMapFile(c, p, session->players.Tiles());
@@ -77,5 +81,9 @@ bool StartZone(Connection& connection, const std::string& programFolder)
     CreateFolder(programFolder + "Maps");
     CreateFolder(programFolder + "Logs");
     RegisterHandlers(connection);
+    // The entry automation runs "?" commands through the same parser as the input line.
+    SessionOf(connection)->runLocalCommand = [&connection](const std::string& line) {
+        return RunLocalCommand(connection, line);
+    };
     return true;
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+class Connection;
+struct Player;
+
+// The user list's player menu, in the order it shows; id 0 is a separator.
+enum PlayerMenuId : int {
+    kMenuSeparator = 0,
+    kMenuKick = 1000,
+    kMenuBan = 1005,
+    kMenuSilence = 1010,
+    kMenuInfo = 1015,
+    kMenuNameToClipboard = 1020,
+    kMenuIgnore = 1025,
+    kMenuPermIgnore = 1030,
+};
+
+struct PlayerMenuItem {
+    int id;
+    const char* text;
+};
+
+inline constexpr PlayerMenuItem kPlayerMenu[] = {
+    {kMenuNameToClipboard, "Name to ClipBoard"},
+    {kMenuIgnore, "Ignore Player"},
+    {kMenuPermIgnore, "Perm Ignore Player"},
+    {kMenuSeparator, ""},
+    {kMenuKick, "Kick Player"},
+    {kMenuBan, "Ban Player"},
+    {kMenuSilence, "Silence Player"},
+    {kMenuInfo, "Info Player"},
+};
+
+// The player's details as the user list's tool tip shows them (ship counted from 1).
+std::string PlayerToolTip(const Player& player);
+
+// The tool tip for a user list entry, or nothing when the entry names no
+// present player (the list is out of step with the player table).
+std::string PlayerToolTipFor(const Connection& connection, const std::string& name);

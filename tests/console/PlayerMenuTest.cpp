@@ -1,0 +1,52 @@
+#include "zone/ZoneFixture.h"
+
+#include "console/PlayerMenu.h"
+
+#include <cstdio>
+
+namespace {
+
+// The tool tip's layout as a format, filled in by printf.
+std::string Formatted(const char* name, const char* squad, unsigned freq, unsigned ship, unsigned points, unsigned wins,
+                      unsigned losses)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer,
+                  "----------------------------------------\n(Name)>  %s\n(Sqaud)> %s\n(Freq)>    %u\n(Ship)>     "
+                  "%u\n(Points)>  %u\n(Wins)>    %u\n(Losses)> %u",
+                  name, squad, freq, ship, points, wins, losses);
+    return buffer;
+}
+
+class PlayerToolTipTest : public ZoneTest {};
+
+TEST_F(PlayerToolTipTest, ShowsThePlayersDetailsWithTheShipCountedFromOne)
+{
+    EnterArenaWith({{3, "Bob", 7, 0, "Squad", 100, 23, 4, 5}, {4, "Spec", 65535, 8, "", 4000000000u, 1, 65535, 0}});
+    EXPECT_EQ(PlayerToolTipFor(*h, "bob"), Formatted("Bob", "Squad", 7, 1, 123, 4, 5));
+    EXPECT_EQ(PlayerToolTipFor(*h, "Spec"), Formatted("Spec", "", 65535, 9, 4000000001u, 65535, 0));
+}
+
+TEST_F(PlayerToolTipTest, AnEntryThatNamesNobodyPresentHasNoToolTip)
+{
+    EnterArenaWith({{3, "Bob"}});
+    EXPECT_EQ(PlayerToolTipFor(*h, "Ghost"), "");
+    EXPECT_EQ(PlayerToolTipFor(*h, ""), "");
+}
+
+TEST(PlayerMenuTest, ItemsInOrderWithTheirIds)
+{
+    std::vector<std::pair<int, std::string>> items;
+    for (const PlayerMenuItem& item : kPlayerMenu)
+        items.emplace_back(item.id, item.text);
+    EXPECT_EQ(items, (std::vector<std::pair<int, std::string>>{{1020, "Name to ClipBoard"},
+                                                               {1025, "Ignore Player"},
+                                                               {1030, "Perm Ignore Player"},
+                                                               {0, ""},
+                                                               {1000, "Kick Player"},
+                                                               {1005, "Ban Player"},
+                                                               {1010, "Silence Player"},
+                                                               {1015, "Info Player"}}));
+}
+
+} // namespace

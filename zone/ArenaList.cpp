@@ -1,0 +1,107 @@
+#include "zone/ArenaList.h"
+
+#include "console/ChatOutput.h"
+#include "transport/Connection.h"
+#include "zone/Login.h"
+#include "zone/ZoneSession.h"
+
+namespace {
+
+constexpr uint8_t kLeaveArenaType = 0x02;
+constexpr uint32_t kFirstEntry = 1;
+// After a name's terminating zero: its u16 player count.
+constexpr uint32_t kCountWidth = 2;
+// Counts above this mark the arena the client is in, as 65536 minus the real count.
+constexpr uint32_t kOwnArenaMark = 65000;
+constexpr size_t kMaxArenaName = 15;
+
+struct ArenaEntry {
+    std::string shownName;
+    uint32_t count = 0;
+};
+
+ArenaEntry ReadEntry(const Packet& packet, uint32_t& position)
+{
+    ArenaEntry entry;
+    const std::string name = packet.ReadText(position, 0);
+    entry.count = packet.ReadU16(position + uint32_t(name.size()) + 1);
+    position += uint32_t(name.size()) + 1 + kCountWidth;
+    entry.shownName = ArenaNameIsNumber(name) ? "Public " + name : name;
+    if (entry.count > kOwnArenaMark) {
+        entry.count = 65536 - entry.count;
+        entry.shownName += " (*)";
+    }
+    return entry;
+}
+
+// Every piece of the arena list line, in order.
+template <class Emit> void ForEachPiece(const Packet& packet, Emit emit)
+{
+    emit(std::string("Arenas: "));
+    uint32_t position = kFirstEntry;
+    bool first = true;
+    while (position < packet.Size()) {
+        const ArenaEntry entry = ReadEntry(packet, position);
+        if (!first)
+            emit(std::string(", "));
+        first = false;
+        emit(entry.shownName + " (" + std::to_string(entry.count) + ")");
+    }
+}
+
+void PrintGreenLine(Connection& connection, const std::string& text)
+{
+    connection.Output().Print(text, ChatOutput::kSlotGreen, true);
+}
+
+} // namespace
+
+bool ArenaNameIsNumber(const std::string& name)
+{
+    size_t start = 0;
+    if (!name.empty() && (name[0] == '+' || name[0] == '-'))
+        start = 1;
+    for (size_t i = start; i < name.size(); ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    return true;
+}
+
+std::string ArenaListText(const Packet& packet)
+{
+    std::string text;
+    ForEachPiece(packet, [&text](const std::string& piece) { text += piece; });
+    return text;
+}
+
+void HandleArenaList(Connection& connection, const Packet& packet)
+{
+    packet.Log(true);
+    ChatOutput& output = connection.Output();
+    ForEachPiece(packet, [&output](const std::string& piece) { output.Print(piece, ChatOutput::kSlotGreen); });
+    output.Print(std::string(), ChatOutput::kSlotGreen, true);
+}
+
+void SendLeaveArena(Connection& connection)
+{
+    Packet packet(1);
+    packet.WriteU8(kLeaveArenaType, 0);
+    connection.SendReliable(std::move(packet));
+}
+
+void ChangeArena(Connection& connection, const std::string& arena)
+{
+    if (arena.size() > kMaxArenaName) {
+        PrintGreenLine(connection, "Arena name too long.");
+        return;
+    }
+    const std::string shown = arena.empty()              ? std::string("Public (Random)")
+                              : ArenaNameIsNumber(arena) ? "Public " + arena
+                                                         : arena;
+    PrintGreenLine(connection, "Moving to arena '" + shown + "'.");
+    SendLeaveArena(connection);
+    connection.OnArenaChange();
+    if (ZoneSession* session = SessionOf(connection))
+        session->players.Clear(false);
+    SendArenaEntry(connection, arena);
+}
