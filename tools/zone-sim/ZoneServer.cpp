@@ -35,6 +35,7 @@ enum ServerType : uint8_t {
     kShipChangeType = 0x1D,
     kMapInformationType = 0x29,
     kMapFileType = 0x2A,
+    kArenaListType = 0x2F,
 };
 
 namespace Login {
@@ -115,6 +116,7 @@ constexpr uint32_t kRequestSize = 273;
 } // namespace Files
 
 constexpr uint8_t kSpectatorShip = 8;
+constexpr uint8_t kPublicChat = 2;
 
 Packet Typed(uint8_t type, uint32_t size)
 {
@@ -268,6 +270,18 @@ Packet FileRequest(const std::string& localName, const std::string& sendAs)
     Packet packet = Typed(kFileRequestType, Files::kRequestSize);
     packet.WriteText(localName, Files::kRequestLocal, Files::kRequestLocalWidth);
     packet.WriteText(sendAs, Files::kRequestSendAs, Files::kNameWidth);
+    return packet;
+}
+
+Packet ArenaList(const std::vector<SimArena>& arenas, const std::string& current)
+{
+    Packet packet = Typed(kArenaListType, 1);
+    for (const SimArena& arena : arenas) {
+        packet.AppendBytes(arena.name);
+        Packet count(3); // the name's terminating zero, then the count
+        count.WriteU16(arena.name == current ? uint16_t(65536 - arena.players) : arena.players, 1);
+        packet.Append(count);
+    }
     return packet;
 }
 
@@ -429,6 +443,9 @@ void ZoneServer::OnArenaEntry(SimSession& session, const Packet& packet)
                  : entry.selector == kNamed   ? ArenaForm::Named
                                               : ArenaForm::Numbered;
     arenaEntries_.push_back(entry);
+    currentArena_ = entry.form == ArenaForm::Named      ? entry.name
+                    : entry.form == ArenaForm::Numbered ? std::to_string(entry.selector)
+                                                        : std::string("0");
 
     if (packet.Size() != kSize)
         Complain("arena entry of " + std::to_string(packet.Size()) + " bytes");
@@ -491,6 +508,11 @@ void ZoneServer::OnLeaveArena(SimSession&, const Packet& packet)
     arenaLeaves_.push_back(Note(packet));
     if (packet.Size() != 1)
         Complain("leave arena of " + std::to_string(packet.Size()) + " bytes");
+    if (!arenaLeaves_.back().via.reliable)
+        Complain("leave arena sent unreliably");
+    sim_.Log("left arena " + Quoted(currentArena_));
+    currentArena_.clear();
+    present_.clear();
 }
 
 void ZoneServer::OnPosition(SimSession&, const Packet& packet)
@@ -517,7 +539,7 @@ void ZoneServer::OnPosition(SimSession&, const Packet& packet)
         Complain("position sent reliably");
 }
 
-void ZoneServer::OnChat(SimSession&, const Packet& packet)
+void ZoneServer::OnChat(SimSession& session, const Packet& packet)
 {
     using namespace ChatLayout;
     HeardChat chat;
@@ -531,6 +553,21 @@ void ZoneServer::OnChat(SimSession&, const Packet& packet)
         Complain("chat packet laid out wrongly: " + ToHex(packet));
     sim_.Log("chat kind " + std::to_string(chat.kind) + " to " + std::to_string(chat.target) + ": " +
              Quoted(chat.text));
+    if (chat.kind == kPublicChat && chat.text == "?arena")
+        session.SendZone(ArenaListNow(), true);
+}
+
+Packet ZoneServer::ArenaListNow() const
+{
+    std::vector<SimArena> arenas = script_.arenas;
+    const bool listed = std::any_of(arenas.begin(), arenas.end(),
+                                    [this](const SimArena& arena) { return arena.name == currentArena_; });
+    if (!listed && !currentArena_.empty())
+        arenas.push_back({currentArena_, 0});
+    for (SimArena& arena : arenas)
+        if (arena.name == currentArena_)
+            arena.players = uint16_t(present_.size());
+    return ZonePackets::ArenaList(arenas, currentArena_);
 }
 
 void ZoneServer::OnFrequencyRequest(SimSession& session, const Packet& packet)

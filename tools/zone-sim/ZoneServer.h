@@ -31,6 +31,12 @@ struct SimMap {
     std::optional<std::string> compressedData;
 };
 
+// An arena of the zone's arena list and the players it holds.
+struct SimArena {
+    std::string name; // digits for a public arena
+    uint16_t players = 0;
+};
+
 // What the zone does when a client logs in and enters an arena.
 struct ArenaScript {
     uint8_t loginCode = 0;
@@ -49,6 +55,9 @@ struct ArenaScript {
     std::vector<Packet> afterEntry;
     // A frequency request is granted with a frequency change of the client's own id.
     bool grantFrequencyRequests = true;
+    // Listed in answer to the public chat "?arena", the client's own arena marked;
+    // an arena the client entered that is not listed is added.
+    std::vector<SimArena> arenas;
 };
 
 // The zone messages on the wire, server to client. Each returns the whole zone packet.
@@ -69,6 +78,8 @@ Packet MapInformation(const std::string& name, uint32_t checksum, uint32_t compr
 Packet MapFile(const std::string& name, const std::string& compressed);
 Packet File(const std::string& name, const std::string& contents);
 Packet FileRequest(const std::string& localName, const std::string& sendAs);
+// Each arena's name and count; the count of `current` is sent as 65536 minus it.
+Packet ArenaList(const std::vector<SimArena>& arenas, const std::string& current);
 
 // zlib's compress2 at its best level, and its CRC-32.
 std::string Compress(const std::string& bytes);
@@ -147,6 +158,10 @@ public:
 
     // The players the latest client was shown, by id, as the zone keeps them.
     const std::map<uint16_t, SimPlayer>& Present() const { return present_; }
+    // The arena the latest client entered ("0" for any public one); empty once it left.
+    const std::string& CurrentArena() const { return currentArena_; }
+    // The arena list as "?arena" answers it now.
+    Packet ArenaListNow() const;
 
 private:
     Heard Note(const Packet& packet) const;
@@ -168,6 +183,7 @@ private:
     ArenaScript script_;
     std::string ownName_; // as the latest login gave it
     std::map<uint16_t, SimPlayer> present_;
+    std::string currentArena_;
 
     std::vector<HeardLogin> logins_;
     std::vector<HeardArenaEntry> arenaEntries_;
