@@ -1,6 +1,9 @@
 #include "app/ChatFrame.h"
 
+#include "app/BanDialog.h"
+#include "app/CFGDialog.h"
 #include "app/ChatFont.h"
+#include "app/FontSelection.h"
 #include "app/InputLine.h"
 #include "app/StaffActions.h"
 #include "app/UserList.h"
@@ -186,9 +189,14 @@ void ChatFrame::OnDisconnect(wxCommandEvent&)
 
 void ChatFrame::OnExit(wxCommandEvent&) { Close(true); }
 
-void ChatFrame::OnFont(wxCommandEvent&) {}
+void ChatFrame::OnFont(wxCommandEvent&) { SelectChatFont(*this); }
 
-void ChatFrame::OnSettings(wxCommandEvent&) {}
+void ChatFrame::OnSettings(wxCommandEvent&)
+{
+    auto dialog = settingsDialog_.Open(settings_);
+    if (dialog)
+        dialog->ShowModal();
+}
 
 void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { connection_->ShowIgnoreLists(true, true); }
 

@@ -6,7 +6,10 @@
 #include <wx/timer.h>
 
 #include <memory>
+#include <utility>
 
+class BanDialog;
+class CFGDialog;
 class ChatOutput;
 class Connection;
 class InputLine;
@@ -32,6 +35,45 @@ enum FrameId : int {
     kIdAbout = 5013,
 };
 
+// Where the frame keeps a dialog while its command shows it. Open creates the
+// dialog into the empty slot and hands back a lease that destroys it and empties
+// the slot when the command is done. While one is showing (its command waits in
+// the nested event loop) the slot is taken and Open gives an empty lease.
+template <class Dialog> class DialogSlot {
+public:
+    class Lease {
+    public:
+        explicit Lease(DialogSlot* slot) : slot_(slot) {}
+        Lease(Lease&& other) noexcept : slot_(std::exchange(other.slot_, nullptr)) {}
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        Lease& operator=(Lease&&) = delete;
+        ~Lease()
+        {
+            if (slot_ != nullptr)
+                slot_->dialog_.reset();
+        }
+        explicit operator bool() const { return slot_ != nullptr; }
+        Dialog* operator->() const { return slot_->dialog_.get(); }
+        Dialog& operator*() const { return *slot_->dialog_; }
+
+    private:
+        DialogSlot* slot_;
+    };
+
+    template <class... Args> Lease Open(Args&&... args)
+    {
+        if (dialog_)
+            return Lease(nullptr);
+        dialog_ = std::make_unique<Dialog>(std::forward<Args>(args)...);
+        return Lease(this);
+    }
+    Dialog* Get() const { return dialog_.get(); }
+
+private:
+    std::unique_ptr<Dialog> dialog_;
+};
+
 // The main window. It builds the menus and the three child windows, runs the
 // frame timer that drives the client, and routes every command to the part of
 // the program that carries it out.
@@ -52,6 +94,8 @@ public:
     Connection& Link() const { return *connection_; }
     SettingsStore& SettingsHandle() { return settings_; }
     const wxTimer& FrameTimer() const { return timer_; }
+    DialogSlot<CFGDialog>& SettingsDialogSlot() { return settingsDialog_; }
+    DialogSlot<BanDialog>& BanDialogSlot() { return banDialog_; }
 
 private:
     void BuildMenus();
@@ -82,6 +126,9 @@ private:
     // Destroyed in reverse order: the output before the settings, both before
     // the child windows they draw into.
     SettingsStore settings_;
+    // The settings dialog works on settings_ and goes before it.
+    DialogSlot<CFGDialog> settingsDialog_;
+    DialogSlot<BanDialog> banDialog_;
     wxTextCtrl* outputControl_ = nullptr;
     UserList* userList_ = nullptr;
     InputLine* inputLine_ = nullptr;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <wx/dialog.h>
+
+class SettingsStore;
+class wxCheckBox;
+class wxTextCtrl;
+
+// The login, server, arena and zone-entry settings, read from the store when the
+// dialog opens and written back, all of them, on OK. Nothing is checked here:
+// whatever the user typed fails or works where it is used, at the next Connect.
+class CFGDialog : public wxDialog {
+public:
+    enum Id : int {
+        kIdDialog = 100,
+        kIdTitle = 105,
+        kIdWarning = 110,
+        kIdUsername = 200,
+        kIdPassword = 205,
+        kIdServerName = 210,
+        kIdServerIP = 215,
+        kIdServerPort = 220,
+        kIdArena = 225,
+        kIdChats = 230,
+        kIdAuto = 235,
+        kIdUsernameLabel = 300,
+        kIdPasswordLabel = 305,
+        kIdServerNameLabel = 310,
+        kIdServerIPLabel = 315,
+        kIdServerPortLabel = 320,
+        kIdArenaLabel = 325,
+        kIdChatsLabel = 330,
+        kIdAutoLabel = 335,
+        kIdServerList = 400,
+        kIdOK = 405,
+        kIdCancel = 410,
+        kIdAutoConnect = 500,
+    };
+
+    explicit CFGDialog(SettingsStore& settings);
+
+private:
+    void OnOK(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+    void OnServerList(wxCommandEvent& event);
+
+    SettingsStore& settings_;
+    wxTextCtrl* username_ = nullptr;
+    wxTextCtrl* password_ = nullptr;
+    wxTextCtrl* serverName_ = nullptr;
+    wxTextCtrl* serverIP_ = nullptr;
+    wxTextCtrl* serverPort_ = nullptr;
+    wxTextCtrl* arena_ = nullptr;
+    wxTextCtrl* chats_ = nullptr;
+    wxTextCtrl* auto_ = nullptr;
+    wxCheckBox* autoConnect_ = nullptr;
+
+    wxDECLARE_EVENT_TABLE();
+};

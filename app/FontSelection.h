@@ -1,0 +1,37 @@
+#pragma once
+
+#include <wx/font.h>
+
+#include <initializer_list>
+
+class ChatFrame;
+class SettingsStore;
+class wxTextCtrl;
+
+// F3: the platform's font dialog, opened on the font in force. A chosen font is
+// applied to everything shown and typed and kept in the "Font" settings group;
+// Cancel changes nothing.
+void SelectChatFont(ChatFrame& frame);
+
+// The font the chat is shown in: the output's default style carries it once one
+// was chosen; until then it is the control's own, set at start-up.
+wxFont ChatFontInForce(const wxTextCtrl& output);
+
+// Restyles the whole output text and the input line to `font`, keeping every
+// colour, makes it their default for what follows, and sets it on the user list.
+void ApplyChatFont(ChatFrame& frame, const wxFont& font);
+
+// Writes the face name, point size, style and weight codes to the "Font" group.
+void StoreChatFont(SettingsStore& settings, const wxFont& font);
+
+// The codes the store keeps: styles 90 normal, 93 italic, 94 slanted; weights
+// 90 normal, 91 light, 92 bold, and any other weight as its number (100 to 900).
+int FontStyleCode(wxFontStyle style);
+int FontWeightCode(wxFontWeight weight);
+
+// The dialogs place their controls at fixed pixels sized for an 8-point face of
+// Arial's width; GTK's default face is wider and would cut their labels off.
+// These pick the nearest installed faces, or the family's default.
+wxString FirstInstalledFace(std::initializer_list<const char*> faces);
+wxFont DialogFont();
+wxFont DialogTitleFont(int points);
