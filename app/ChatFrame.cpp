@@ -8,7 +8,9 @@
 #include "app/StaffActions.h"
 #include "app/UserList.h"
 #include "app/WxOutputView.h"
+#include "app/WxText.h"
 #include "console/ChatOutput.h"
+#include "console/InputRouting.h"
 #include "console/ProgramFolder.h"
 #include "transport/Connection.h"
 #include "zone/ZoneStartup.h"
@@ -152,7 +154,11 @@ void ChatFrame::SetConnectedMenuState(bool connected)
     bar->Enable(kIdDisconnect, connected);
 }
 
-void ChatFrame::SubmitInputLine() {}
+void ChatFrame::SubmitInputLine()
+{
+    if (SubmitInputText(*connection_, WxToBytes(inputLine_->GetValue()), userList_->SelectedName()))
+        inputLine_->Clear();
+}
 
 // --- the connection's part -----------------------------------------------------
 

@@ -1,10 +1,18 @@
 #include "app/InputLine.h"
 
 #include "app/ChatFrame.h"
+#include "app/UserList.h"
+#include "app/WxText.h"
+#include "transport/Connection.h"
+#include "zone/ZoneSession.h"
+
+#include <wx/utils.h>
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(InputLine, wxTextCtrl)
     EVT_KEY_DOWN(InputLine::OnKeyDown)
+    EVT_TEXT(wxID_ANY, InputLine::OnInputChanged)
+    EVT_TEXT_MAXLEN(wxID_ANY, InputLine::OnMaxLength)
 wxEND_EVENT_TABLE();
 // clang-format on
 
@@ -21,8 +29,46 @@ void InputLine::OnKeyDown(wxKeyEvent& event)
     case WXK_NUMPAD_ENTER:
         frame_.SubmitInputLine();
         break;
+    case WXK_PAGEUP:
+    case WXK_NUMPAD_PAGEUP:
+        frame_.Users().SelectPrevious();
+        break;
+    case WXK_PAGEDOWN:
+    case WXK_NUMPAD_PAGEDOWN:
+        frame_.Users().SelectNext();
+        break;
     default:
         event.Skip();
         break;
     }
 }
+
+void InputLine::Colour(const wxColour& colour)
+{
+    colour_ = colour;
+    // The whole field at once: GTK's one-line entry has no styles for ranges.
+    SetForegroundColour(colour);
+    SetStyle(0, GetLastPosition(), wxTextAttr(colour));
+    SetDefaultStyle(wxTextAttr(colour));
+    Refresh();
+}
+
+void InputLine::OnInputChanged(wxCommandEvent& event)
+{
+    event.Skip();
+    // The connection goes before the child windows when the frame is destroyed.
+    if (frame_.IsBeingDeleted())
+        return;
+    ZoneSession* session = SessionOf(frame_.Link());
+    const InputAssist::Change change =
+        assist_.OnInputChanged(WxToBytes(GetValue()), session != nullptr ? &session->recentSenders : nullptr);
+    if (change.colour)
+        Colour(wxColour(change.colour->r, change.colour->g, change.colour->b));
+    if (change.newText) {
+        SetValue(BytesToWx(*change.newText));
+        // After the edit that brought us here has placed its own cursor.
+        CallAfter([this] { SetInsertionPointEnd(); });
+    }
+}
+
+void InputLine::OnMaxLength(wxCommandEvent&) { wxBell(); }

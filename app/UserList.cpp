@@ -1,11 +1,23 @@
 #include "app/UserList.h"
 
 #include "app/ChatFrame.h"
+#include "app/StaffActions.h"
 #include "app/WxText.h"
+#include "console/PlayerMenu.h"
+#include "transport/Connection.h"
 
 #include <wx/bitmap.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
+#include <wx/menu.h>
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(UserList, wxListCtrl)
+    EVT_MENU_RANGE(kMenuKick, kMenuPermIgnore, UserList::OnPlayerMenu)
+wxEND_EVENT_TABLE();
+// clang-format on
 
 wxBitmap BitmapFromPicture(const Picture& picture)
 {
@@ -19,9 +31,36 @@ wxBitmap BitmapFromPicture(const Picture& picture)
     return wxBitmap(image);
 }
 
-UserList::UserList(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
-    : wxListCtrl(&frame, id, pos, size, style, wxDefaultValidator, "UserList"), frame_(frame)
+void CopyNameToClipboard(const std::string& name)
 {
+    if (!wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(BytesToWx(name)));
+    wxTheClipboard->Flush();
+    wxTheClipboard->Close();
+}
+
+UserList::UserList(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
+    : wxListCtrl(&frame, id, pos, size, style, wxDefaultValidator, "UserList"), frame_(frame),
+      menuShower_([](UserList& list, wxMenu& menu, const wxPoint& at) { list.PopupMenu(&menu, at); })
+{
+    // The entries live in a child window of their own; its mouse coordinates are
+    // the ones the hit test takes.
+    ItemArea().Bind(wxEVT_MOTION, &UserList::OnUserListMotion, this);
+    ItemArea().Bind(wxEVT_LEAVE_WINDOW, &UserList::OnUserListLeave, this);
+    ItemArea().Bind(wxEVT_RIGHT_DOWN, &UserList::OnUserListRightDown, this);
+}
+
+UserList::~UserList() = default;
+
+wxWindow& UserList::ItemArea()
+{
+    // The generic list control (GTK, macOS) draws its entries in a child window
+    // of this name; the native Windows control has none.
+    for (wxWindow* child : GetChildren())
+        if (child->GetName() == "listctrlmainwindow")
+            return *child;
+    return *this;
 }
 
 void UserList::Prepare(const std::string& header, int columnWidth, const std::vector<Picture>& icons)
@@ -57,4 +96,125 @@ void UserList::SetLook(int index, Rgb colour, int image)
 {
     SetItemTextColour(index, wxColour(colour.r, colour.g, colour.b));
     SetItemImage(index, image);
+}
+
+// --- selection -------------------------------------------------------------------
+
+std::optional<std::string> UserList::SelectedName() const
+{
+    const long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    if (selected < 0)
+        return std::nullopt;
+    return TextAt(int(selected));
+}
+
+void UserList::Select(long index)
+{
+    const long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    if (selected >= 0)
+        SetItemState(selected, 0, wxLIST_STATE_SELECTED);
+    SetItemState(index, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    EnsureVisible(index);
+}
+
+void UserList::SelectPrevious()
+{
+    const long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    if (selected > 0)
+        Select(selected - 1);
+}
+
+void UserList::SelectNext()
+{
+    const long selected = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    if (selected + 1 < GetItemCount())
+        Select(selected + 1);
+}
+
+// --- tool tip and player menu ------------------------------------------------------
+
+long UserList::EntryAt(const wxPoint& point) const
+{
+    int flags = 0;
+    const long index = HitTest(point, flags);
+    return (flags & wxLIST_HITTEST_ONITEM) != 0 ? index : -1;
+}
+
+void UserList::ShowToolTip(const std::string& text)
+{
+    // Set only on a change: GTK restarts a shown tip whenever it is set.
+    if (text == toolTip_)
+        return;
+    toolTip_ = text;
+    if (text.empty())
+        UnsetToolTip();
+    else
+        SetToolTip(BytesToWx(text));
+}
+
+void UserList::OnUserListMotion(wxMouseEvent& event)
+{
+    const long index = EntryAt(event.GetPosition());
+    // An entry that names nobody present gets no tip: there are no details to show.
+    ShowToolTip(index < 0 ? std::string() : PlayerToolTipFor(frame_.Link(), TextAt(int(index))));
+    event.Skip();
+}
+
+void UserList::OnUserListLeave(wxMouseEvent& event)
+{
+    ShowToolTip(std::string());
+    event.Skip();
+}
+
+void UserList::OnUserListRightDown(wxMouseEvent& event)
+{
+    const long index = EntryAt(event.GetPosition());
+    if (index < 0)
+        return;
+    // The menu stays until the next one, so its title can still be read when its command arrives.
+    playerMenu_ = std::make_unique<wxMenu>(GetItemText(index));
+    for (const PlayerMenuItem& item : kPlayerMenu) {
+        if (item.id == kMenuSeparator)
+            playerMenu_->AppendSeparator();
+        else
+            playerMenu_->Append(item.id, item.text);
+    }
+    const wxPoint at = ScreenToClient(ItemArea().ClientToScreen(event.GetPosition()));
+    menuShower_(*this, *playerMenu_, at);
+}
+
+void UserList::OnPlayerMenu(wxCommandEvent& event)
+{
+    if (playerMenu_ == nullptr)
+        return;
+    RunPlayerMenuCommand(event.GetId(), WxToBytes(playerMenu_->GetTitle()));
+}
+
+void UserList::RunPlayerMenuCommand(int id, const std::string& name)
+{
+    switch (id) {
+    case kMenuNameToClipboard:
+        CopyNameToClipboard(name);
+        break;
+    case kMenuIgnore:
+        frame_.Link().ToggleIgnore(name);
+        break;
+    case kMenuPermIgnore:
+        frame_.Link().TogglePermIgnore(name);
+        break;
+    case kMenuKick:
+        StaffKick(frame_, name);
+        break;
+    case kMenuBan:
+        StaffBan(frame_, name);
+        break;
+    case kMenuSilence:
+        StaffSilence(frame_, name);
+        break;
+    case kMenuInfo:
+        StaffInfo(frame_, name);
+        break;
+    default:
+        break;
+    }
 }

@@ -4,13 +4,25 @@
 
 #include <wx/listctrl.h>
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
 class ChatFrame;
+class wxMenu;
 
 // The player list of the main window: one column of names, each drawn in its
 // text colour with one of two small icons (the second marks a spectator).
+// Hovering over a name shows the player's details; a right click opens the
+// player menu, whose actions act on the name it is titled with.
 class UserList : public wxListCtrl, public UserListView {
 public:
+    // Shows a pop-up menu at a point of the list; the chosen item arrives as a menu command.
+    using MenuShower = std::function<void(UserList&, wxMenu&, const wxPoint&)>;
+
     UserList(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style);
+    ~UserList() override;
 
     // UserListView
     void Prepare(const std::string& header, int columnWidth, const std::vector<Picture>& icons) override;
@@ -23,9 +35,42 @@ public:
 
     ChatFrame& Frame() const { return frame_; }
 
+    // The selected entry's text, if an entry is selected.
+    std::optional<std::string> SelectedName() const;
+    // Page Up and Page Down in the input line: the entry above or below the
+    // selected one (the first when nothing is selected), scrolled into view.
+    void SelectPrevious();
+    void SelectNext();
+
+    // The window that shows the entries and gets the mouse over them.
+    wxWindow& ItemArea();
+    // The entry under a point of the item area, or -1.
+    long EntryAt(const wxPoint& point) const;
+    // The player menu for `name`, titled with it; null before the first right click.
+    wxMenu* PlayerMenu() const { return playerMenu_.get(); }
+    // Tests choose menu items without a real pop-up.
+    void SetMenuShower(MenuShower shower) { menuShower_ = std::move(shower); }
+    // The action of a player menu item on `name`.
+    void RunPlayerMenuCommand(int id, const std::string& name);
+
 private:
+    void OnUserListMotion(wxMouseEvent& event);
+    void OnUserListLeave(wxMouseEvent& event);
+    void OnUserListRightDown(wxMouseEvent& event);
+    void OnPlayerMenu(wxCommandEvent& event);
+    void ShowToolTip(const std::string& text);
+    void Select(long index);
+
     ChatFrame& frame_;
+    std::unique_ptr<wxMenu> playerMenu_;
+    MenuShower menuShower_;
+    std::string toolTip_;
+
+    wxDECLARE_EVENT_TABLE();
 };
 
 // A console picture as a bitmap of the same size.
 wxBitmap BitmapFromPicture(const Picture& picture);
+
+// Puts the name on the system clipboard as text, to stay there after the program ends.
+void CopyNameToClipboard(const std::string& name);
