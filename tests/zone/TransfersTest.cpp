@@ -50,7 +50,10 @@ class TransfersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fs::create_directory(h.folder.Path() + "Maps");
+        // The program folder sits alone in a private sandbox, so anything that
+        // escapes it shows up beside it.
+        fs::create_directories(prog + "Maps");
+        h->CreateProgramFolder(prog);
         h.Handshake();
         h.TakeSent();
         h.ClearLines();
@@ -64,14 +67,18 @@ protected:
                 payloads.push_back(p.SubRange(6, 0));
         return payloads;
     }
-    // Nothing but the program folder's own files were written.
-    void ExpectNothingOutsideTheFolder(const TempDir& outside)
+    // Nothing was written beside the program folder.
+    void ExpectNothingOutsideTheFolder()
     {
-        EXPECT_TRUE(fs::is_empty(outside.Path()));
-        EXPECT_FALSE(fs::exists(h.folder.Path() + "../x"));
+        std::vector<std::string> entries;
+        for (const auto& entry : fs::directory_iterator(sandbox.Path()))
+            entries.push_back(entry.path().filename().string());
+        EXPECT_EQ(entries, std::vector<std::string>{"prog"});
     }
 
     ConnectionHarness h;
+    TempDir sandbox;
+    const std::string prog = sandbox.Path() + "prog/";
     TileGrid grid;
 };
 
@@ -87,7 +94,7 @@ TEST_F(TransfersTest, MissingOrDifferentMapIsRequested)
 
 TEST_F(TransfersTest, MatchingMapIsLoadedWithoutARequest)
 {
-    WriteWholeFile(h.folder.Path() + "Maps/duel.lvl", Record(3, 2, 5));
+    WriteWholeFile(prog + "Maps/duel.lvl", Record(3, 2, 5));
     HandleMapInformation(*h, MapInformation("duel.lvl", Checksum(Record(3, 2, 5))), grid);
     EXPECT_EQ(h.Lines(), std::vector<std::string>{"Local Map File found, Checksums Match, Loading..."});
     EXPECT_TRUE(ReliablePayloads().empty());
@@ -102,7 +109,7 @@ TEST_F(TransfersTest, DownloadedMapIsStoredAndLoaded)
         map += Record(uint32_t(i % 1024), uint32_t(i / 1024), uint8_t(i % 200 + 1));
     HandleMapFile(*h, Named(0x2A, "big.lvl", Compress(map)), grid);
     EXPECT_EQ(h.Lines(), std::vector<std::string>{"Map File Download Complete. Loading Map File..."});
-    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Maps/big.lvl"), map);
+    EXPECT_EQ(ReadWholeFile(prog + "Maps/big.lvl"), map);
     EXPECT_EQ(grid.At(1000, 0), 1000 % 200 + 1);
     EXPECT_EQ(grid.At(2999 % 1024, 2), 2999 % 200 + 1);
     EXPECT_TRUE(h->Connected());
@@ -112,7 +119,7 @@ TEST_F(TransfersTest, CorruptDownloadDisconnectsAndLeavesTheFileEmpty)
 {
     HandleMapFile(*h, Named(0x2A, "bad.lvl", "this is not zlib data"), grid);
     EXPECT_EQ(h.Lines(), (std::vector<std::string>{"Unable to Decompress Server Map File.", "Disconnecting..."}));
-    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Maps/bad.lvl"), "");
+    EXPECT_EQ(ReadWholeFile(prog + "Maps/bad.lvl"), "");
     EXPECT_FALSE(h->Connected());
 
     h.ClearLines();
@@ -125,7 +132,7 @@ TEST_F(TransfersTest, DecompressionBombIsRefused)
     const std::string bomb = Compress(std::string(kMaxMapBytes + 1, '\0'));
     HandleMapFile(*h, Named(0x2A, "bomb.lvl", bomb), grid);
     EXPECT_EQ(h.Lines().front(), "Unable to Decompress Server Map File.");
-    EXPECT_EQ(fs::file_size(h.folder.Path() + "Maps/bomb.lvl"), 0u);
+    EXPECT_EQ(fs::file_size(prog + "Maps/bomb.lvl"), 0u);
 }
 
 TEST_F(TransfersTest, HostileMapNamesNeverLeaveTheMapsFolder)
@@ -141,19 +148,20 @@ TEST_F(TransfersTest, HostileMapNamesNeverLeaveTheMapsFolder)
                   "Map File Checksums are Incorrect, attempting to download a new map from the Server.")
             << name;
     }
-    EXPECT_FALSE(fs::exists(h.folder.Path() + "x"));
-    EXPECT_FALSE(fs::exists(h.folder.Path() + "Maps/a"));
+    EXPECT_FALSE(fs::exists(prog + "x"));
+    EXPECT_FALSE(fs::exists(prog + "Maps/a"));
+    ExpectNothingOutsideTheFolder();
     EXPECT_EQ(grid.At(1, 1), 0);
 }
 
 TEST_F(TransfersTest, PushedFilesReplaceOlderContents)
 {
-    WriteWholeFile(h.folder.Path() + "news.txt", "a much longer old news file");
+    WriteWholeFile(prog + "news.txt", "a much longer old news file");
     HandleIncomingFile(*h, Named(0x10, "", "fresh"));
-    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "news.txt"), "fresh");
+    EXPECT_EQ(ReadWholeFile(prog + "news.txt"), "fresh");
     HandleIncomingFile(*h, Named(0x10, "empty.txt", ""));
-    EXPECT_TRUE(fs::exists(h.folder.Path() + "empty.txt"));
-    EXPECT_EQ(fs::file_size(h.folder.Path() + "empty.txt"), 0u);
+    EXPECT_TRUE(fs::exists(prog + "empty.txt"));
+    EXPECT_EQ(fs::file_size(prog + "empty.txt"), 0u);
     EXPECT_EQ(h.Lines(), (std::vector<std::string>{"File recieved: news.txt", "File recieved: empty.txt"}));
     EXPECT_EQ(h.view.runs.back().colour, ChatOutput::SlotColour(0));
 }
@@ -165,8 +173,8 @@ TEST_F(TransfersTest, PushedFilesWithHostileNamesAreRefused)
     for (const std::string& line : h.Lines())
         EXPECT_EQ(line.rfind("Unable to open local file for Writing. File recieve failed for: ", 0), 0u) << line;
     EXPECT_EQ(h.Lines().size(), 5u);
-    EXPECT_FALSE(fs::exists(h.folder.Path() + "../x"));
-    EXPECT_FALSE(fs::exists(h.folder.Path() + "x"));
+    EXPECT_FALSE(fs::exists(prog + "x"));
+    ExpectNothingOutsideTheFolder();
 }
 
 Packet FileRequest(const std::string& local, const std::string& sendAs)
@@ -181,7 +189,7 @@ Packet FileRequest(const std::string& local, const std::string& sendAs)
 TEST_F(TransfersTest, SmallRequestedFileGoesOutReliablyInOnePacket)
 {
     const std::string contents(400, 'q');
-    WriteWholeFile(h.folder.Path() + "small.txt", contents);
+    WriteWholeFile(prog + "small.txt", contents);
     HandleFileRequest(*h, FileRequest("small.txt", "remote.txt"));
     const auto sent = ReliablePayloads();
     ASSERT_EQ(sent.size(), 1u);
@@ -194,7 +202,7 @@ TEST_F(TransfersTest, LargeRequestedFileGoesOutAsBigChunkPieces)
     std::string contents;
     for (int i = 0; i < 5000; ++i)
         contents.push_back(char(i * 31));
-    WriteWholeFile(h.folder.Path() + "large.bin", contents);
+    WriteWholeFile(prog + "large.bin", contents);
     HandleFileRequest(*h, FileRequest("large.bin", "large.bin"));
     EXPECT_TRUE(ReliablePayloads().empty()); // queued, sent only while in an arena
     h->OnArenaEntered();
@@ -211,10 +219,10 @@ TEST_F(TransfersTest, LargeRequestedFileGoesOutAsBigChunkPieces)
 
 TEST_F(TransfersTest, MissingEmptyOrHostileFilesAreNotSent)
 {
-    WriteWholeFile(h.folder.Path() + "empty.txt", "");
+    WriteWholeFile(prog + "empty.txt", "");
     TempDir outside;
     WriteWholeFile(outside.Path() + "secret.txt", "secret");
-    const std::string escape = "../" + fs::path(outside.Path()).parent_path().filename().string() + "/secret.txt";
+    const std::string escape = "../../" + fs::path(outside.Path()).parent_path().filename().string() + "/secret.txt";
     for (const std::string& name : {std::string("missing.txt"), std::string("empty.txt"), escape})
         SendFile(*h, name, "x");
     EXPECT_EQ(h.Lines(), (std::vector<std::string>{"Failed to open file for sending: missing.txt",
