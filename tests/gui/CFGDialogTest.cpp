@@ -2,9 +2,12 @@
 #include "GuiTest.h"
 #include "ModalScript.h"
 
+#include "ZoneServer.h"
+#include "ZoneSim.h"
 #include "app/CFGDialog.h"
 #include "app/ChatFrame.h"
 #include "app/SettingsStore.h"
+#include "transport/Connection.h"
 
 #include <wx/msgdlg.h>
 
@@ -259,6 +262,62 @@ TEST_F(CFGDialogTest, ValuesSurviveARestartOfTheProgram)
         EXPECT_TRUE(AutoConnect(d).GetValue());
         PressChild(d, CFGDialog::kIdCancel);
     });
+}
+
+// Two zones on loopback, polled in every event loop as if they ran beside the client.
+struct TwoZones {
+    TwoZones()
+    {
+        poller.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            first.Poll();
+            second.Poll();
+        });
+        poller.Start(2);
+    }
+    ~TwoZones() { poller.Stop(); }
+
+    SteadyClock clock;
+    ZoneSim first{clock};
+    ZoneSim second{clock};
+    ZoneServer firstServer{first};
+    ZoneServer secondServer{second};
+    wxTimer poller;
+};
+
+TEST_F(CFGDialogTest, NewValuesTakeEffectAtTheNextConnect)
+{
+    Connection::ResetProcessStateForTests();
+    TwoZones zones;
+    store_.WriteString("Server", "IP", "127.0.0.1");
+    store_.WriteString("Server", "Port", std::to_string(zones.first.Port()));
+    store_.WriteString("User", "Name", "First");
+    OpenFrame();
+    Command(frame_, kIdConnect);
+    ASSERT_TRUE(PumpUntil([&] { return frame_->Link().InArena(); }, 15000));
+
+    RunSettings([&](wxDialog& d) {
+        Field(d, 200).SetValue("Second");
+        Field(d, 220).SetValue(std::to_string(zones.second.Port()));
+        Field(d, 225).SetValue("elsewhere");
+        PressChild(d, CFGDialog::kIdOK);
+    });
+    // The running connection goes on with what it read at Connect.
+    Command(frame_, kIdServerLag);
+    EXPECT_TRUE(PumpUntil([&] { return !zones.firstServer.Chats().empty(); }));
+    EXPECT_TRUE(frame_->Link().InArena());
+    EXPECT_EQ(zones.second.Handshakes(), 0u);
+
+    Command(frame_, kIdDisconnect);
+    Command(frame_, kIdConnect);
+    ASSERT_TRUE(PumpUntil([&] { return !zones.secondServer.ArenaEntries().empty(); }, 15000));
+    ASSERT_EQ(zones.secondServer.Logins().size(), 1u);
+    EXPECT_EQ(zones.secondServer.Logins()[0].name, "Second");
+    EXPECT_EQ(zones.secondServer.ArenaEntries()[0].name, "elsewhere");
+    EXPECT_EQ(zones.firstServer.Logins().size(), 1u);
+
+    frame_->Destroy();
+    PumpPending();
+    Connection::ResetProcessStateForTests();
 }
 
 } // namespace
