@@ -173,11 +173,12 @@ int main(int argc, char** argv)
         } else if (!arg.empty() && arg[0] == '-')
             return Usage(argv[0]);
         else if (fs::is_directory(arg)) {
-            for (const auto& entry : fs::directory_iterator(arg))
+            // Absolute: a target may change the working directory.
+            for (const auto& entry : fs::directory_iterator(fs::absolute(arg)))
                 if (entry.is_regular_file())
                     files.push_back(entry.path());
         } else if (fs::is_regular_file(arg))
-            files.push_back(arg);
+            files.push_back(fs::absolute(arg));
         else {
             std::fprintf(stderr, "%s: no such file or folder\n", arg.c_str());
             return 2;

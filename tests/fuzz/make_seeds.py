@@ -151,6 +151,32 @@ def ignore_file_seeds():
     }
 
 
+# --- Local commands: one per line ---
+
+def local_command_seeds():
+    return {
+        'seed-toggles': b'?nopubchat\n?NoTeamChat\n?noarenachat\n?nowarnings\n?nleave\n?nenter\n?ndeath\n?nopubchat\n',
+        'seed-channels': b'?nochat\n?nochat 3\n?nochat 12\n?nochat x\n?nochat 3\n?nochat1\n',
+        'seed-away': b'?away brb\n?away\n?away\n?away again\n',
+        'seed-ignore': b'?ignore Talker\n?ignore\n?pignore Edge Case\n?pignore\n?ignore talker\n?pignore  \n',
+        'seed-log': b'?log\n?logbuffer other.log\n?log\n?logbuffer\n?log sub/dir.txt\n',
+        'seed-go': b'?go\n?go 3\n?go duel\n?go -1\n?go averyveryverylongarenaname\n?arena\n',
+        'seed-help': b'?cmdhelp\n?help\n?nopubchatx\n?lag\n',
+    }
+
+
+# --- Input routing: names of recent private senders, then lines (selection byte first) ---
+
+def input_routing_seeds():
+    return {
+        'seed-kinds': b'\x00' + b'\n'.join(b'\x00' + l for l in [
+            b"'team", b'"freq', b'/private', b':name:remote', b':public', b';hello', b';2;hi',
+            b'=5', b'=abc', b'?nopubchat', b'?lag', b'plain', b"'", b'x']) + b'\n',
+        'seed-selected': b'\x00' + b'\x01"to the team of Mike\n\x02/psst talker\n\x04/nobody there\n\x03"edge\n',
+        'seed-completion': b'\x02Alice\x00Bob\x00' + b'\x00::\n\x00::x\n\x00:Bob:hi\n\x00:\n',
+    }
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, 'corpus', target)
     os.makedirs(folder, exist_ok=True)
@@ -166,3 +192,5 @@ if __name__ == '__main__':
     write('receive_path', receive_path_seeds())
     write('map_file', map_file_seeds())
     write('ignore_file', ignore_file_seeds())
+    write('local_command', local_command_seeds())
+    write('input_routing', input_routing_seeds())
