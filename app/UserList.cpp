@@ -154,10 +154,13 @@ void UserList::ShowToolTip(const std::string& text)
 
 void UserList::OnUserListMotion(wxMouseEvent& event)
 {
+    event.Skip();
+    // The connection goes before the child windows when the frame is destroyed.
+    if (frame_.IsBeingDeleted())
+        return;
     const long index = EntryAt(event.GetPosition());
     // An entry that names nobody present gets no tip: there are no details to show.
     ShowToolTip(index < 0 ? std::string() : PlayerToolTipFor(frame_.Link(), TextAt(int(index))));
-    event.Skip();
 }
 
 void UserList::OnUserListLeave(wxMouseEvent& event)

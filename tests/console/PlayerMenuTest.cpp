@@ -34,19 +34,4 @@ TEST_F(PlayerToolTipTest, AnEntryThatNamesNobodyPresentHasNoToolTip)
     EXPECT_EQ(PlayerToolTipFor(*h, ""), "");
 }
 
-TEST(PlayerMenuTest, ItemsInOrderWithTheirIds)
-{
-    std::vector<std::pair<int, std::string>> items;
-    for (const PlayerMenuItem& item : kPlayerMenu)
-        items.emplace_back(item.id, item.text);
-    EXPECT_EQ(items, (std::vector<std::pair<int, std::string>>{{1020, "Name to ClipBoard"},
-                                                               {1025, "Ignore Player"},
-                                                               {1030, "Perm Ignore Player"},
-                                                               {0, ""},
-                                                               {1000, "Kick Player"},
-                                                               {1005, "Ban Player"},
-                                                               {1010, "Silence Player"},
-                                                               {1015, "Info Player"}}));
-}
-
 } // namespace
