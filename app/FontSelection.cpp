@@ -51,6 +51,8 @@ void ApplyChatFont(ChatFrame& frame, const wxFont& font)
     const wxTextAttr style(wxNullColour, wxNullColour, font);
     wxTextCtrl& output = frame.OutputControl();
     output.SetStyle(0, output.GetLastPosition(), style);
+    // The library adds the control's own white on black to a default style; each
+    // append sets its colour over that.
     output.SetDefaultStyle(style);
 
     // A single-line control on GTK takes no styles; its own font is what shows.

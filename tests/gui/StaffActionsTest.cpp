@@ -7,7 +7,9 @@
 #include "ZoneServer.h"
 #include "ZoneSim.h"
 #include "app/BanDialog.h"
+#include "app/CFGDialog.h"
 #include "app/ChatFrame.h"
+#include "app/InputLine.h"
 #include "app/SettingsStore.h"
 #include "app/StaffActions.h"
 #include "app/UserList.h"
@@ -15,7 +17,9 @@
 #include "transport/Connection.h"
 #include "zone/ZoneSession.h"
 
+#include <wx/fontdlg.h>
 #include <wx/textdlg.h>
+#include <wx/uiaction.h>
 
 #include <functional>
 #include <memory>
@@ -278,6 +282,34 @@ TEST_F(StaffActionsTest, AGenericBanConfirmedAfterTheArenaWasLeftIsDropped)
     EXPECT_EQ(script.closed, 1);
     EXPECT_EQ(frame_->Link().PacketsSent(), sentBefore);
     EXPECT_EQ(frame_->Link().Reliable().PendingCount(), 0u);
+}
+
+TEST_F(StaffActionsTest, F3F5AndF10OpenTheirDialogsFromTheKeyboard)
+{
+    EnterArena();
+    frame_->Raise();
+    frame_->Input().SetFocus();
+    wxUIActionSimulator keys;
+    keys.MouseMove(frame_->Input().GetScreenRect().GetPosition() + wxPoint(5, 5));
+    ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == &frame_->Input(); }));
+
+    ModalScript script;
+    std::vector<std::string> kinds;
+    for (int i = 0; i < 3; ++i)
+        script.Then([&](wxDialog& d) {
+            kinds.push_back(dynamic_cast<wxFontDialog*>(&d) ? "font"
+                            : dynamic_cast<CFGDialog*>(&d)  ? "settings"
+                            : dynamic_cast<BanDialog*>(&d)  ? "ban"
+                                                            : "other");
+            return int(wxID_CANCEL);
+        });
+    for (int key : {WXK_F3, WXK_F5, WXK_F10}) {
+        const int before = script.opened;
+        keys.Char(key);
+        EXPECT_TRUE(PumpUntil([&] { return script.opened == before + 1; })) << key;
+    }
+    EXPECT_EQ(kinds, (std::vector<std::string>{"font", "settings", "ban"}));
+    EXPECT_EQ(Heard(), std::vector<Sent>{});
 }
 
 class KickTest : public StaffActionsTest {
