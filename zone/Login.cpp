@@ -173,7 +173,10 @@ void HandleArenaEntered(Connection& connection, const Packet&)
 {
     connection.OnArenaEntered();
     RunZoneEntryAutomation(connection);
-    connection.SetInArena(true);
+    // An automatic "?go" (or a disconnect) has already left this arena and
+    // switched the periodic work off; the next arrival sets the flag.
+    if (connection.JobOn(Connection::kPositionJob))
+        connection.SetInArena(true);
 }
 
 void SendPosition(Connection& connection)

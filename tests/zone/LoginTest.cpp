@@ -218,6 +218,18 @@ TEST_F(LoginTest, ArenaEnteredStartsThePeriodicWorkAndRunsTheAutomationBeforeInA
     EXPECT_EQ(Lines().size(), 5u); // each echoed
 }
 
+TEST_F(LoginTest, AnAutomaticArenaChangeLeavesTheClientOutOfTheArenaUntilTheNextArrival)
+{
+    Write(Settings::UserAuto, "?go duel");
+    Feed(Bytes({0x02}));
+    EXPECT_FALSE(h->InArena());
+    EXPECT_FALSE(h->JobOn(Connection::kPositionJob));
+
+    Write(Settings::UserAuto, "");
+    Feed(Bytes({0x02}));
+    EXPECT_TRUE(h->InArena());
+}
+
 TEST_F(LoginTest, AutomationReadsTheSettingsAtEveryEntryAndSplitsAtBackslashOnceNoSlashIsLeft)
 {
     Feed(Bytes({0x02}));
