@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <ostream>
 
 void Packet::FillFromBytes(const void* data, uint32_t length)
@@ -156,6 +158,11 @@ std::string Packet::HexDump(bool fromServer) const
 
 void Packet::Log(bool fromServer) const
 {
+    // The server decides how often we log; past this size the file stops growing.
+    std::error_code unknown;
+    const auto size = std::filesystem::file_size("Packet.log", unknown);
+    if (!unknown && size >= kMaxPacketLogBytes)
+        return;
     FILE* file = std::fopen("Packet.log", "ab");
     if (!file)
         return;

@@ -48,7 +48,9 @@ public:
     // Writes no terminator; maxLength 0 means the whole text.
     void WriteText(const std::string& text, uint32_t offset, uint32_t maxLength);
 
-    // Appends a hex dump of the packet to Packet.log in the working directory.
+    // Appends a hex dump of the packet to Packet.log in the working directory,
+    // unless the file has reached kMaxPacketLogBytes.
+    static constexpr uintmax_t kMaxPacketLogBytes = uintmax_t(64) << 20;
     void Log(bool fromServer) const;
     // The same block as text, for anything that wants it without the file.
     std::string HexDump(bool fromServer) const;

@@ -160,4 +160,12 @@ TEST_F(PacketLogTest, EmptyPacketsAndSuccessiveBlocksAppend)
     EXPECT_EQ(Logged(), block + block);
 }
 
+TEST_F(PacketLogTest, AFullLogStopsGrowing)
+{
+    WriteWholeFile(dir_.Path() + "Packet.log", "");
+    std::filesystem::resize_file(dir_.Path() + "Packet.log", Packet::kMaxPacketLogBytes);
+    Packet(3).Log(true);
+    EXPECT_EQ(std::filesystem::file_size(dir_.Path() + "Packet.log"), Packet::kMaxPacketLogBytes);
+}
+
 } // namespace
