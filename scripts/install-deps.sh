@@ -3,7 +3,7 @@
 # missing: with apt-get as root, through sudo otherwise.
 set -euo pipefail
 
-packages=(cmake make g++ libwxgtk3.2-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+packages=(cmake make g++ libwxgtk3.2-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick)
 
 missing=()
 for package in "${packages[@]}"; do

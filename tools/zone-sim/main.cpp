@@ -3,12 +3,16 @@
 //
 //   quillon-zone-sim [port] [--loss P] [--duplicate P] [--reorder P] [--delay HUNDREDTHS] [--seed N]
 //
-// Faults apply to both directions. Every event is printed as it happens.
+//   quillon-zone-sim --demo [port] [--pace HUNDREDTHS]
+//
+// Faults apply to both directions. Every event is printed as it happens. With
+// --demo the arena comes alive: scripted players chat, come and go, and answer.
 
 #include "DemoZone.h"
 #include "ZoneSim.h"
 
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,7 +26,8 @@ void RequestStop(int) { stopRequested = 1; }
 int Usage(const char* program)
 {
     std::fprintf(stderr,
-                 "usage: %s [port] [--loss P] [--duplicate P] [--reorder P] [--delay HUNDREDTHS] [--seed N]\n"
+                 "usage: %s [port] [--demo] [--pace HUNDREDTHS]\n"
+                 "          [--loss P] [--duplicate P] [--reorder P] [--delay HUNDREDTHS] [--seed N]\n"
                  "  port defaults to 5000; probabilities are 0 to 1\n",
                  program);
     return 2;
@@ -43,10 +48,14 @@ int main(int argc, char** argv)
     options.port = 5000;
     options.dropSilentAfter = 6000;
     LinkFaults faults;
+    bool demo = false;
+    uint32_t pace = 200; // between two events of the demo
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         double value = 0;
-        if (arg.rfind("--", 0) == 0) {
+        if (arg == "--demo") {
+            demo = true;
+        } else if (arg.rfind("--", 0) == 0) {
             if (i + 1 >= argc || !ParseNumber(argv[i + 1], value))
                 return Usage(argv[0]);
             ++i;
@@ -58,6 +67,8 @@ int main(int argc, char** argv)
                 faults.reorder = value;
             else if (arg == "--delay")
                 faults.maxDelay = uint32_t(value);
+            else if (arg == "--pace")
+                pace = uint32_t(value);
             else if (arg == "--seed")
                 options.seed = uint32_t(value);
             else
@@ -79,12 +90,17 @@ int main(int argc, char** argv)
     ZoneSim sim(clock, options);
     if (!sim.Listening())
         return 1;
-    ZoneServer server(sim, DemoArena());
+    ZoneServer server(sim, demo ? LivelyArena() : DemoArena());
+    std::optional<DemoDirector> director;
+    if (demo)
+        director.emplace(server, clock, pace);
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     while (!stopRequested) {
         sim.Wait(10);
         sim.Poll();
+        if (director)
+            director->Step();
         // Already printed; a long run must not grow.
         sim.ClearReceived();
         server.ClearHeard();

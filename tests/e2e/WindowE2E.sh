@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# The real quillon executable against the zone simulator, driven as a user drives
+# it: File, Connect from the menu, typed lines, ?log, ?away, ?ignore, ?pignore,
+# DisConnect, Exit. Checks the files a user would open, the packets the zone
+# received, and the colours on screen. Needs an X display (xvfb-run) and xdotool.
+#
+#   WindowE2E.sh QUILLON ZONE_SIM
+set -euo pipefail
+quillon="$1"
+zonesim="$2"
+
+work="$(mktemp -d)"
+sim_pid=""
+client_pid=""
+cleanup() {
+    [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null || true
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- zone log" >&2
+    cat "$work/zone.log" >&2 || true
+    exit 1
+}
+
+# Polls a condition every 50 ms, up to a timeout in seconds.
+wait_for() {
+    local timeout="$1"
+    shift
+    local tries=$((timeout * 20))
+    while ! "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.05
+    done
+}
+zone_said() { grep -qF -- "$1" "$work/zone.log"; }
+client_gone() { ! kill -0 "$client_pid" 2>/dev/null; }
+
+# The program folder is the executable's: a private copy keeps its files apart.
+mkdir -p "$work/program" "$work/home"
+cp "$quillon" "$work/program/quillon"
+
+# A free port: the simulator exits at once when it cannot listen.
+for attempt in 1 2 3 4 5 6 7 8; do
+    port=$((20000 + RANDOM % 40000))
+    "$zonesim" "$port" >"$work/zone.log" 2>&1 &
+    sim_pid=$!
+    if wait_for 5 zone_said "listening on"; then
+        break
+    fi
+    sim_pid=""
+done
+[ -n "$sim_pid" ] || fail "the simulator found no free port"
+
+cat >"$work/home/.Quillon" <<SETTINGS
+[User]
+Name=Tester
+Password=secret
+[Server]
+IP=127.0.0.1
+Port=$port
+SETTINGS
+
+export NO_AT_BRIDGE=1
+(cd "$work" && HOME="$work/home" exec "$work/program/quillon") >"$work/client.out" 2>&1 &
+client_pid=$!
+
+window=""
+find_window() { window="$(xdotool search --onlyvisible --pid "$client_pid" 2>/dev/null | head -n 1)" && [ -n "$window" ]; }
+wait_for 20 find_window || fail "no window"
+focus() { xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"; }
+key() { focus; xdotool key --delay 30 "$@"; }
+type_line() { focus; xdotool type --delay 5 -- "$1"; xdotool key Return; }
+
+# File, Connect by the menu's mnemonics.
+key alt+f
+sleep 0.3
+key c
+wait_for 20 zone_said "arena entry" || fail "no arena entry after File, Connect"
+wait_for 20 zone_said "map 'demo.lvl' requested" || fail "the map was not asked for"
+wait_for 20 test -s "$work/program/Maps/demo.lvl" || fail "no map file under Maps"
+
+type_line "?log"
+wait_for 10 test -s "$work/program/Logs/session.log" || fail "?log wrote no Logs/session.log"
+type_line "hello everyone"
+type_line "'team line"
+type_line ";2;channel line"
+type_line "?away gone fishing"
+type_line "?ignore Bob"
+type_line "?pignore Carol"
+wait_for 10 zone_said "chat kind 9 to 0: ';2;channel line'" || fail "the channel line did not arrive"
+zone_said "login from 'Tester'" || fail "no login as Tester"
+zone_said "chat kind 2 to 0: 'hello everyone'" || fail "the public line did not arrive"
+zone_said "chat kind 3 to 0: 'team line'" || fail "the team line did not arrive"
+if zone_said "chat kind 2 to 0: '?away"; then fail "?away went to the zone"; fi
+wait_for 10 test -s "$work/program/Ignore.txt" || fail "no Ignore.txt"
+[ "$(cat "$work/program/Ignore.txt")" = $'Carol\r' ] || fail "Ignore.txt holds: $(od -c "$work/program/Ignore.txt")"
+
+# The echoes in their colours: yellow for team, orange for channel; the output
+# area (upper left of the window) holds them, the input line lies below it.
+count_colour() {
+    convert "$work/shot.png" -crop 70%x75%+0+0 +repage -fill black +opaque "$1" -fill white -opaque "$1" \
+        -format "%[fx:round(mean*w*h)]" info:
+}
+shot_has_colours() {
+    import -window "$window" "$work/shot.png" &&
+        [ "$(count_colour 'rgb(255,255,0)')" -gt 20 ] && [ "$(count_colour 'rgb(255,128,0)')" -gt 20 ]
+}
+wait_for 10 shot_has_colours || fail "no yellow and orange lines on screen (yellow $(count_colour 'rgb(255,255,0)'), orange $(count_colour 'rgb(255,128,0)'))"
+
+# The log holds exactly what was shown from ?log on.
+log="$(tr -d '\r' <"$work/program/Logs/session.log")"
+expected="Opened Logfile: session.log
+              Tester> hello everyone
+              Tester> team line
+2:Tester> channel line"
+case "$log" in
+"$expected"*) ;;
+*) fail "the log reads: $log" ;;
+esac
+
+# File, DisConnect; then Exit with its accelerator.
+key alt+f
+sleep 0.3
+key d
+wait_for 10 zone_said "disconnected" || fail "no disconnect after File, DisConnect"
+key alt+x
+wait_for 10 client_gone || fail "the window did not close on Exit"
+wait "$client_pid" || fail "quillon exited with an error"
+client_pid=""
+echo "PASS"
