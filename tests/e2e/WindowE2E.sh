@@ -22,6 +22,7 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    [ -n "${QUILLON_E2E_KEEP:-}" ] && import -window root "$work/fail.png" 2>/dev/null
     echo "--- zone log" >&2
     cat "$work/zone.log" >&2 || true
     exit 1
@@ -159,6 +160,29 @@ Disconnecting..."
 printf '%s\n' "$expected" | sed 's/$/\r/' >"$work/expected.log"
 cmp -s "$work/expected.log" "$work/program/Logs/session.log" || fail "the log reads:
 $(cat -A "$work/program/Logs/session.log")"
+
+# Started again, the program still ignores Carol for good (F11 shows both lists).
+(cd "$work" && HOME="$work/home" exec "$work/program/quillon") >>"$work/client.out" 2>&1 &
+client_pid=$!
+wait_for 20 find_window || fail "no window at the second start"
+entered_again() { [ "$(grep -c "arena entry" "$work/zone.log")" -ge 3 ]; }
+key alt+f
+sleep 0.3
+key c
+wait_for 20 entered_again || fail "no arena entry after the second Connect"
+type_line "?log again.log"
+wait_for 10 test -s "$work/program/Logs/again.log" || fail "?log again.log wrote nothing"
+key F11
+wait_for 10 grep -q "Temporary Ignore List:" "$work/program/Logs/again.log" || fail "F11 showed no ignore lists"
+key alt+x
+wait_for 10 client_gone || fail "the window did not close on Exit"
+wait "$client_pid" || fail "quillon exited with an error"
+client_pid=""
+printf '%s\n' "Opened Logfile: again.log" "Perminent Ignore List:" " - Carol" "Temporary Ignore List:" |
+    sed 's/$/\r/' >"$work/expected.log"
+cmp -s "$work/expected.log" "$work/program/Logs/again.log" || fail "after a restart the log reads:
+$(cat -A "$work/program/Logs/again.log")"
+
 # Cancel in the settings dialog wrote nothing.
 cmp -s "$work/settings.before" "$work/home/.Quillon" || fail "the settings changed: $(cat "$work/home/.Quillon")"
 echo "PASS"
