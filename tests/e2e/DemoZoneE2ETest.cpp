@@ -79,7 +79,8 @@ TEST_F(DemoZoneEndToEnd, PlayersAnswerPrivateMessagesAndStaffCommands)
     SendChat(*connection, ":Zoltan:see you there", 7, 0, true);
     Run(60);
     const std::vector<std::string> texts = NewTexts();
-    EXPECT_TRUE(Has(texts, "               Alice> I'm only a script in the demo zone, but thanks for \"hello Alice\"!"));
+    EXPECT_TRUE(
+        Has(texts, "               Alice> I'm only a script in the demo zone, but thanks for \"hello Alice\"!"));
     EXPECT_TRUE(Has(texts, "IP:127.0.0.1  TimeZoneBias:0  Freq:1  TypedName:Bob  Demo:0  MachineId:20261206"));
     EXPECT_TRUE(Has(texts, "PING Current:20 ms  Average:20 ms  Low:10 ms  High:40 ms  S2C:0.0%  C2S:0.0%"));
     EXPECT_TRUE(Has(texts, "(Zoltan)>got your message, I'm in another arena"));

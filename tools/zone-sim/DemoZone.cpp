@@ -188,10 +188,10 @@ void DemoDirector::Answer(const HeardChat& chat)
 {
     const uint16_t own = server_.Script().ownId;
     if (chat.kind == kPrivate && chat.text == "*info") {
+        const auto found = server_.Present().find(chat.target);
+        const uint16_t frequency = found == server_.Present().end() ? 0 : found->second.frequency;
         server_.SendChat(kArena, 0,
-                         "IP:127.0.0.1  TimeZoneBias:0  Freq:" + std::to_string(server_.Present().count(chat.target)
-                                                                                   ? server_.Present().at(chat.target).frequency
-                                                                                   : 0) +
+                         "IP:127.0.0.1  TimeZoneBias:0  Freq:" + std::to_string(frequency) +
                              "  TypedName:" + NameOf(chat.target) + "  Demo:0  MachineId:20261206");
         server_.SendChat(kArena, 0, "Ping:20ms  LowPing:10ms  HighPing:40ms  AvePing:20ms");
         server_.SendChat(kArena, 0, "LOSS: S2C:0.0%  C2S:0.0%  S2CWeapons:0.0%  S2C_RelOut:0(12)");

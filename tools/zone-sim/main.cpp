@@ -12,9 +12,9 @@
 #include "ZoneSim.h"
 
 #include <csignal>
-#include <optional>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
