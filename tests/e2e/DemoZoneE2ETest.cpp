@@ -4,6 +4,7 @@
 #include "ZoneClientFixture.h"
 
 #include "DemoZone.h"
+#include "console/LocalCommands.h"
 #include "zone/Chat.h"
 
 #include <algorithm>
@@ -84,6 +85,24 @@ TEST_F(DemoZoneEndToEnd, PlayersAnswerPrivateMessagesAndStaffCommands)
     EXPECT_TRUE(Has(texts, "IP:127.0.0.1  TimeZoneBias:0  Freq:1  TypedName:Bob  Demo:0  MachineId:20261206"));
     EXPECT_TRUE(Has(texts, "PING Current:20 ms  Average:20 ms  Low:10 ms  High:40 ms  S2C:0.0%  C2S:0.0%"));
     EXPECT_TRUE(Has(texts, "(Zoltan)>got your message, I'm in another arena"));
+}
+
+// An away client answers private messages and the players answer theirs: the
+// exchange ends after one round.
+TEST_F(DemoZoneEndToEnd, AwayRepliesAndAnswersDoNotPingPongForever)
+{
+    ASSERT_TRUE(Enter());
+    SetAway(*connection, " gone");
+    server->SendChat(5, 4, "are you there?");
+    server->SendChat(7, 0, "(Zoltan)>are you there?");
+    Run(300);
+    size_t toCarol = 0, toZoltan = 0;
+    for (const HeardChat& chat : server->Chats()) {
+        toCarol += chat.kind == 5 && chat.target == 4;
+        toZoltan += chat.kind == 7 && chat.text.rfind(":Zoltan:", 0) == 0;
+    }
+    EXPECT_EQ(toCarol, 1u);
+    EXPECT_EQ(toZoltan, 1u);
 }
 
 } // namespace

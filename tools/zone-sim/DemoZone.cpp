@@ -196,7 +196,8 @@ void DemoDirector::Answer(const HeardChat& chat)
         server_.SendChat(kArena, 0, "Ping:20ms  LowPing:10ms  HighPing:40ms  AvePing:20ms");
         server_.SendChat(kArena, 0, "LOSS: S2C:0.0%  C2S:0.0%  S2CWeapons:0.0%  S2C_RelOut:0(12)");
         server_.SendChat(kArena, 0, "TIME: Session:    0:12:00  Total:   41:03:00  Created: 6-1-2026 20:15:00");
-    } else if (chat.kind == kPrivate && chat.target != own && !NameOf(chat.target).empty()) {
+    } else if (chat.kind == kPrivate && chat.target != own && !NameOf(chat.target).empty() &&
+               MayAnswer(NameOf(chat.target))) {
         server_.SendChat(kPrivate, chat.target,
                          "I'm only a script in the demo zone, but thanks for \"" + chat.text + "\"!");
     } else if (chat.kind == kPublic && chat.text == "*log") {
@@ -207,10 +208,21 @@ void DemoDirector::Answer(const HeardChat& chat)
         server_.SendChat(kArena, 0, "PING Current:20 ms  Average:20 ms  Low:10 ms  High:40 ms  S2C:0.0%  C2S:0.0%");
     } else if (chat.kind == kRemotePrivate && chat.text.size() > 1 && chat.text[0] == ':') {
         const size_t end = chat.text.find(':', 1);
-        if (end != std::string::npos)
+        if (end != std::string::npos && MayAnswer(chat.text.substr(1, end - 1)))
             server_.SendChat(kRemotePrivate, 0,
                              "(" + chat.text.substr(1, end - 1) + ")>got your message, I'm in another arena");
     }
+}
+
+bool DemoDirector::MayAnswer(const std::string& name)
+{
+    constexpr uint32_t kQuiet = 500;
+    const uint32_t now = clock_.Now();
+    const auto found = answeredAt_.find(name);
+    if (found != answeredAt_.end() && now - found->second < kQuiet)
+        return false;
+    answeredAt_[name] = now;
+    return true;
 }
 
 void DemoDirector::Play(const Event& event)

@@ -3,6 +3,7 @@
 #include "ZoneServer.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ private:
     void Answer(const HeardChat& chat);
     void Play(const Event& event);
     std::string NameOf(uint16_t id) const;
+    // False while the player answered within the last few seconds, so that the
+    // client's away replies and the players' answers cannot ping-pong forever.
+    bool MayAnswer(const std::string& name);
 
     ZoneServer& server_;
     const Clock& clock_;
@@ -48,6 +52,7 @@ private:
     size_t next_ = 0;
     bool inArena_ = false;
     uint32_t due_ = 0;
+    std::map<std::string, uint32_t> answeredAt_;
     // How much of the server's heard lists was read already.
     size_t entriesSeen_ = 0, leavesSeen_ = 0, chatsSeen_ = 0;
 };
