@@ -16,8 +16,10 @@ std::string Lower(std::string text)
 
 void RecentSenders::Note(const std::string& name)
 {
-    // An empty name would complete "::" to "::" again and again.
-    if (name.empty())
+    // An empty name would complete "::" to "::" again and again; so would a name
+    // that starts with the only ":" it has (":x" gives "::x:"). The input line
+    // takes each completion as a new change, so it would never stop.
+    if (name.empty() || (name[0] == ':' && name.find(':', 1) == std::string::npos))
         return;
     const auto found = std::find(names_.begin(), names_.end(), name);
     if (found != names_.end())
