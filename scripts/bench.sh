@@ -1,14 +1,309 @@
 #!/usr/bin/env bash
-# Builds the benchmarks optimised into build-bench/ and runs them on a private X
-# server. Arguments go to every benchmark (for example --benchmark_filter=Print).
+# Regenerates bench/README.md: builds the program and the benchmarks optimised
+# into build-bench/, runs the Google Benchmark suites (medians of repetitions)
+# and the whole-process measurements (/usr/bin/time -v, /proc) on a private X
+# server, and writes the report with the targets beside the figures.
+#
+#   scripts/bench.sh           the full report (about a quarter of an hour)
+#   scripts/bench.sh --quick   shorter idle windows and fewer repetitions, to try the script
+#
+# Run it on a quiet machine: the report notes the load it saw.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-bench"
 
+quick=0
+idle_seconds=60
+repetitions=5
+startups=7
+if [ "${1:-}" = "--quick" ]; then
+    quick=1
+    idle_seconds=10
+    repetitions=2
+    startups=3
+fi
+
+# --- Inside the private X server: every measurement, raw results into $out ---
+if [ "${1:-}" = "--inside-x" ]; then
+    out="$2"
+    idle_seconds="$3"
+    repetitions="$4"
+    startups="$5"
+    bench="$build/tests/bench"
+    clk_tck="$(getconf CLK_TCK)"
+
+    run_suite() {
+        local name="$1"
+        shift
+        if [ ! -x "$bench/$name" ]; then
+            echo "=== $name: not built, left out"
+            return
+        fi
+        echo "=== $name"
+        "$bench/$name" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+            --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@" >"$out/$name.txt" 2>&1 ||
+            echo "$name failed (exit $?); see $out/$name.txt"
+    }
+
+    # CPU time (user + system, in seconds) of a running process.
+    cpu_seconds() {
+        awk -v tck="$clk_tck" '{ print ($14 + $15) / tck }' "/proc/$1/stat"
+    }
+
+    # Idle CPU of a GUI program over the window, after five seconds to settle.
+    idle_cpu() {
+        local name="$1"
+        shift
+        /usr/bin/time -v -o "$out/$name.time" "$@" >"$out/$name.log" 2>&1 &
+        local wrapper=$!
+        sleep 5
+        local pid
+        pid="$(pgrep -P "$wrapper" | head -n 1)"
+        local before after
+        before="$(cpu_seconds "$pid")"
+        sleep "$idle_seconds"
+        after="$(cpu_seconds "$pid")"
+        kill "$pid"
+        wait "$wrapper" || true
+        awk -v a="$before" -v b="$after" -v s="$idle_seconds" \
+            'BEGIN { printf "cpu_seconds %.3f\nwindow_seconds %d\npercent %.3f\n", b - a, s, 100 * (b - a) / s }' \
+            >"$out/$name.idle"
+    }
+
+    cat /proc/loadavg >"$out/load-start"
+    run_suite transport_bench
+    run_suite zone_bench
+    run_suite map_bench
+    run_suite output_bench
+    run_suite font_bench
+
+    echo "=== start-up to the first shown line"
+    : >"$out/startup"
+    for i in $(seq "$startups"); do
+        /usr/bin/time -v -o "$out/startup-$i.time" "$bench/startup_probe" "$(date +%s%N)" >>"$out/startup"
+    done
+
+    echo "=== idle CPU over ${idle_seconds} s: quillon, then the bare wx program"
+    idle_cpu quillon "$build/app/quillon"
+    idle_cpu bare "$bench/idle_bare"
+
+    echo "=== resident memory with 1 000 000 lines shown"
+    /usr/bin/time -v -o "$out/backlog.time" "$bench/backlog_memory" >"$out/backlog" 2>&1 || true
+    cat /proc/loadavg >"$out/load-end"
+    exit 0
+fi
+
+# --- Outside: build, run the above on a private X server, write the report ---
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BENCH=ON
-cmake --build "$root/build-bench" -j"$(nproc)"
+command -v python3 >/dev/null || {
+    echo "python3 is needed to write the report" >&2
+    exit 1
+}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BENCH=ON -DQUILLON_TESTS=ON >/dev/null
+targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare)
+if [ -f "$root/tests/bench/FontBench.cpp" ]; then
+    targets+=(font_bench)
+fi
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+mkdir -p "$out/home"
+# A settings store of its own: the measured programs never see the user's.
+export HOME="$out/home"
 export NO_AT_BRIDGE=1
-for bench in "$root"/build-bench/tests/bench/*_bench; do
-    echo "=== $(basename "$bench")"
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$bench" "$@"
-done
+xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside-x "$out" "$idle_seconds" "$repetitions" "$startups"
+
+mkdir -p "$root/bench"
+python3 - "$out" "$root/bench/README.md" "$quick" <<'PYTHON'
+import glob, json, os, platform, re, statistics, subprocess, sys, time
+
+out, report, quick = sys.argv[1], sys.argv[2], sys.argv[3] == "1"
+
+def medians(suite):
+    """run name -> (median real time, median cpu time, unit, counters) from a Google Benchmark JSON file."""
+    path = os.path.join(out, suite + ".json")
+    if not os.path.exists(path):
+        return {}
+    with open(path) as f:
+        data = json.load(f)
+    found = {}
+    for b in data.get("benchmarks", []):
+        if b.get("aggregate_name", "median") != "median" or b.get("error_occurred"):
+            continue
+        name = b.get("run_name", b["name"])
+        found[name] = b
+    return found
+
+NS = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+def ns(b):
+    return b["real_time"] * NS[b.get("time_unit", "ns")]
+
+def show(nanoseconds):
+    if nanoseconds < 1e3:
+        return "%.0f ns" % nanoseconds
+    if nanoseconds < 1e6:
+        return "%.2f µs" % (nanoseconds / 1e3)
+    if nanoseconds < 1e9:
+        return "%.1f ms" % (nanoseconds / 1e6)
+    return "%.2f s" % (nanoseconds / 1e9)
+
+def keyvalues(path):
+    values = {}
+    if os.path.exists(path):
+        for line in open(path):
+            parts = line.split()
+            if len(parts) == 2:
+                try:
+                    values.setdefault(parts[0], []).append(float(parts[1]))
+                except ValueError:
+                    pass
+    return values
+
+def gnu_time(path):
+    """The fields of /usr/bin/time -v we report."""
+    fields = {}
+    if os.path.exists(path):
+        for line in open(path):
+            key, _, value = line.strip().rpartition(": ")
+            fields[key] = value
+    return fields
+
+def elapsed_seconds(text):
+    parts = [float(p) for p in text.split(":")]
+    seconds = 0.0
+    for p in parts:
+        seconds = seconds * 60 + p
+    return seconds
+
+rows = []  # (measure, figure, target, verdict)
+missed = []
+
+def verdict(ok):
+    return "met" if ok else "**missed**"
+
+transport = medians("transport_bench")
+zone = medians("zone_bench")
+maps = medians("map_bench")
+output = medians("output_bench")
+font = medians("font_bench")
+
+b = transport.get("BM_ReceivePath")
+if b:
+    ok = ns(b) < 2000
+    rows.append(("Receive path, per 520-byte datagram (receive, decrypt, acknowledge, deliver, dispatch)", show(ns(b)), "< 2 µs", verdict(ok)))
+    ok or missed.append("receive path")
+b = transport.get("BM_KeyTable")
+if b:
+    ok = ns(b) < 20000
+    rows.append(("Key table from a server key", show(ns(b)), "< 20 µs", verdict(ok)))
+    ok or missed.append("key table")
+b = zone.get("BM_PublicChatDispatch")
+if b:
+    ok = ns(b) < 2000
+    rows.append(("Chat packet to queued lines (dispatch, sender, filters, ignore lists, queue)", show(ns(b)), "< 2 µs", verdict(ok)))
+    ok or missed.append("chat packet")
+
+for bench, label in (("BM_PrintAndFlush", "Print + FlushOneLine, per piece"),
+                     ("BM_PrintFlushAndPendingEvents", "Print + FlushOneLine + pending events (layout), per piece")):
+    figures = [(n, output.get("%s/%d" % (bench, n))) for n in (0, 100000, 1000000)]
+    if not all(f for _, f in figures):
+        rows.append((label, "not measured", "< 1 ms, flat within 2x", "pending"))
+        continue
+    times = [ns(f) for _, f in figures]
+    flat = max(times) <= 2 * min(times)
+    fast = max(times) < 1e6
+    text = " / ".join(show(t) for t in times) + " at 0 / 100 000 / 1 000 000 lines shown"
+    rows.append((label, text, "< 1 ms, flat within 2x", verdict(flat and fast) + " (%.2fx)" % (max(times) / min(times))))
+    (flat and fast) or missed.append(label)
+
+if font:
+    apply = font.get("BM_ApplyChatFont")
+    relayout = font.get("BM_ApplyChatFontAndRelayout")
+    text = []
+    if apply:
+        text.append("%s for the restyling call" % show(ns(apply)))
+    if relayout:
+        text.append("%s until GTK's relayout settles" % show(ns(relayout)))
+    rows.append(("Font change over 100 000 lines", "; ".join(text) or "not measured", "report", "reported"))
+else:
+    rows.append(("Font change over 100 000 lines", "pending (the font benchmark is not in the tree yet)", "report", "pending"))
+
+both = maps.get("BM_MapChecksumAndLoad4MiB")
+if both:
+    ok = ns(both) < 50e6
+    parts = "checksum %s, load %s" % (show(ns(maps["BM_MapChecksum4MiB"])), show(ns(maps["BM_MapLoad4MiB"])))
+    rows.append(("Map checksum + load of 4 MiB (%s)" % parts, show(ns(both)), "< 50 ms", verdict(ok)))
+    ok or missed.append("map checksum and load")
+    if "BM_MapInflate4MiB" in maps:
+        rows.append(("Map download: inflate of 4 MiB", show(ns(maps["BM_MapInflate4MiB"])), "—", ""))
+
+startup = keyvalues(os.path.join(out, "startup"))
+times = [gnu_time(p) for p in sorted(glob.glob(os.path.join(out, "startup-*.time")))]
+if startup.get("first_line_since_launch_ms"):
+    launch = statistics.median(startup["first_line_since_launch_ms"])
+    main = statistics.median(startup["first_line_since_main_ms"])
+    whole = statistics.median(elapsed_seconds(t["Elapsed (wall clock) time (h:mm:ss or m:ss)"]) for t in times)
+    rss = statistics.median(int(t["Maximum resident set size (kbytes)"]) for t in times)
+    rows.append(("Start-up to the first shown line (median of %d)" % len(startup["first_line_since_launch_ms"]),
+                 "%.0f ms from exec (%.0f ms from main); whole process to exit %.2f s, max RSS %.1f MiB"
+                 % (launch, main, whole, rss / 1024), "report", "reported"))
+
+idle = keyvalues(os.path.join(out, "quillon.idle"))
+bare = keyvalues(os.path.join(out, "bare.idle"))
+if idle and bare:
+    q, r = idle["percent"][0], bare["percent"][0]
+    ratio = q / r if r > 0 else float("inf")
+    ok = ratio <= 1.3
+    window = int(idle["window_seconds"][0])
+    rows.append(("Idle CPU over %d s, 10 ms timer: quillon / bare wx program with a zero-time-out poll" % window,
+                 "%.2f%% / %.2f%% of one core (%.2fx)" % (q, r, ratio), "within 1.3x", verdict(ok)))
+    ok or missed.append("idle CPU")
+
+backlog = keyvalues(os.path.join(out, "backlog"))
+backlog_time = gnu_time(os.path.join(out, "backlog.time"))
+if backlog.get("rss_after_kib"):
+    rows.append(("Resident memory after 1 000 000 lines shown (before: %.0f MiB; filling took %.0f s)"
+                 % (backlog["rss_before_kib"][0] / 1024, backlog["fill_seconds"][0]),
+                 "%.0f MiB (peak %.0f MiB by /usr/bin/time)"
+                 % (backlog["rss_after_kib"][0] / 1024, int(backlog_time.get("Maximum resident set size (kbytes)", "0")) / 1024),
+                 "report", "reported"))
+
+def load(name):
+    path = os.path.join(out, name)
+    return open(path).read().split()[:3] if os.path.exists(path) else ["?"] * 3
+
+cpu = "unknown"
+for line in open("/proc/cpuinfo"):
+    if line.startswith("model name"):
+        cpu = line.split(":", 1)[1].strip()
+        break
+cores = os.cpu_count()
+lines = []
+lines.append("# Benchmark report")
+lines.append("")
+lines.append("Regenerated by `scripts/bench.sh` (Release build in `build-bench/`, GUI measurements on a private")
+lines.append("Xvfb server, a settings store of its own). Times are medians over repetitions of Google Benchmark;")
+lines.append("whole-process figures come from `/usr/bin/time -v` and `/proc`.")
+lines.append("")
+lines.append("Machine: %s, %d cores, %s. Load average (1, 5, 15 min) at the start: %s; at the end: %s."
+             % (cpu, cores, platform.platform(), " ".join(load("load-start")), " ".join(load("load-end"))))
+lines.append("Generated %s%s." % (time.strftime("%Y-%m-%d %H:%M"), " with --quick (short windows, few repetitions)" if quick else ""))
+lines.append("")
+lines.append("| Measure | Figure | Target | |")
+lines.append("|---|---|---|---|")
+for measure, figure, target, v in rows:
+    lines.append("| %s | %s | %s | %s |" % (measure, figure, target, v))
+lines.append("")
+notes_path = os.path.join(os.path.dirname(report), "NOTES.md")
+if os.path.exists(notes_path):
+    lines.append(open(notes_path).read().rstrip())
+    lines.append("")
+if missed:
+    lines.append("Missed in this run: " + ", ".join(missed) + ". See the notes above.")
+    lines.append("")
+with open(report, "w") as f:
+    f.write("\n".join(lines))
+print("\n".join(lines))
+PYTHON

@@ -1,0 +1,11 @@
+# Whole-process measurements, run by scripts/bench.sh under /usr/bin/time -v on a
+# private X server: start-up to the first shown line, resident memory with a
+# million lines shown, and the bare wx program the idle cost is compared with.
+if(TARGET quillon_gui)
+  add_executable(startup_probe ${CMAKE_CURRENT_LIST_DIR}/StartupProbe.cpp)
+  target_link_libraries(startup_probe PRIVATE quillon_gui)
+  add_executable(backlog_memory ${CMAKE_CURRENT_LIST_DIR}/BacklogMemory.cpp)
+  target_link_libraries(backlog_memory PRIVATE quillon_gui)
+  add_executable(idle_bare ${CMAKE_CURRENT_LIST_DIR}/IdleBare.cpp)
+  target_link_libraries(idle_bare PRIVATE quillon_gui)
+endif()
