@@ -12,7 +12,9 @@ zonesim="$2"
 work="$(mktemp -d)"
 sim_pid=""
 client_pid=""
+holder_pid=""
 cleanup() {
+    [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null || true
     [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null || true
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
     wait 2>/dev/null || true
@@ -68,6 +70,11 @@ Port=$port
 SETTINGS
 
 cp "$work/home/.Quillon" "$work/settings.before"
+
+# The X server resets when its last client leaves, and a program started during
+# the reset cannot open the display: hold one connection open throughout.
+xdotool search --sync --name "^no window is called this$" >/dev/null 2>&1 &
+holder_pid=$!
 export NO_AT_BRIDGE=1
 (cd "$work" && HOME="$work/home" exec "$work/program/quillon") >"$work/client.out" 2>&1 &
 client_pid=$!
