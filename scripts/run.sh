@@ -29,6 +29,9 @@ Port=$port
 FontName=DejaVu Sans Mono
 FontSize=10
 SETTINGS
+else
+    # The profile may be edited freely; only the demo zone's port follows QUILLON_DEMO_PORT.
+    sed -i "s/^Port=.*/Port=$port/" "$home/.Quillon"
 fi
 
 "$build/tools/zone-sim/quillon-zone-sim" --demo "$port" >"$build/demo-zone.log" 2>&1 &
