@@ -22,9 +22,9 @@ class PlayerToolTipTest : public ZoneTest {};
 
 TEST_F(PlayerToolTipTest, ShowsThePlayersDetailsWithTheShipCountedFromOne)
 {
-    EnterArenaWith({{3, "Bob", 7, 0, "Squad", 100, 23, 4, 5}, {4, "Spec", 65535, 8, "", 4000000000u, 1, 65535, 0}});
+    EnterArenaWith({{3, "Bob", 7, 0, "Squad", 100, 23, 4, 5}, {4, "Watcher", 65535, 8, "", 4000000000u, 1, 65535, 0}});
     EXPECT_EQ(PlayerToolTipFor(*h, "bob"), Formatted("Bob", "Squad", 7, 1, 123, 4, 5));
-    EXPECT_EQ(PlayerToolTipFor(*h, "Spec"), Formatted("Spec", "", 65535, 9, 4000000001u, 65535, 0));
+    EXPECT_EQ(PlayerToolTipFor(*h, "Watcher"), Formatted("Watcher", "", 65535, 9, 4000000001u, 65535, 0));
 }
 
 TEST_F(PlayerToolTipTest, AnEntryThatNamesNobodyPresentHasNoToolTip)

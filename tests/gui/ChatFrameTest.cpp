@@ -83,7 +83,7 @@ TEST_F(ChatFrameTest, ChildWindowsCarryTheirIdsAndNames)
     EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == input; }));
 }
 
-struct MenuItemSpec {
+struct MenuItemWanted {
     const char* label;
     const char* help;
     int id;
@@ -91,12 +91,12 @@ struct MenuItemSpec {
     int accelKey;
 };
 
-struct MenuSpec {
+struct MenuWanted {
     const char* title;
-    std::vector<MenuItemSpec> items; // id 0: separator
+    std::vector<MenuItemWanted> items; // id 0: separator
 };
 
-const std::vector<MenuSpec> kMenus = {
+const std::vector<MenuWanted> kMenus = {
     {"&File",
      {{"&Connect", "Connect to the Server", 60, -1, 0},
       {"&DisConnect", "Disconnect from the Server", 65, -1, 0},
@@ -120,14 +120,14 @@ TEST_F(ChatFrameTest, MenusCarryTheirLabelsHelpTextsIdsAndAccelerators)
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(bar->GetMenuCount(), kMenus.size());
     for (size_t m = 0; m < kMenus.size(); ++m) {
-        const MenuSpec& spec = kMenus[m];
-        SCOPED_TRACE(spec.title);
-        EXPECT_EQ(bar->GetMenuLabel(m), spec.title);
+        const MenuWanted& menu = kMenus[m];
+        SCOPED_TRACE(menu.title);
+        EXPECT_EQ(bar->GetMenuLabel(m), menu.title);
         const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
-        ASSERT_EQ(items.size(), spec.items.size());
+        ASSERT_EQ(items.size(), menu.items.size());
         size_t i = 0;
         for (const wxMenuItem* item : items) {
-            const MenuItemSpec& want = spec.items[i++];
+            const MenuItemWanted& want = menu.items[i++];
             SCOPED_TRACE(want.label);
             if (want.id == 0) {
                 EXPECT_TRUE(item->IsSeparator());
