@@ -26,6 +26,14 @@ bool ReadWhole(const std::string& path, std::string& out)
     File file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return false;
+    // Room for the whole file at once: grown 64 KiB at a time, a 4 MiB map was
+    // copied over and over on its way in.
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(file.get());
+        if (size > 0)
+            out.reserve(size_t(size));
+        std::rewind(file.get());
+    }
     char buffer[65536];
     size_t n = 0;
     while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
