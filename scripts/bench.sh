@@ -50,13 +50,15 @@ if [ "${1:-}" = "--inside-x" ]; then
         awk -v tck="$clk_tck" '{ print ($14 + $15) / tck }' "/proc/$1/stat"
     }
 
-    # Idle CPU of a GUI program over the window, after five seconds to settle.
+    # Idle CPU of a GUI program over the window. It starts after 15 s: start-up is
+    # over by then, and GTK stops blinking the input line's cursor 10 s after the
+    # last key (the bare program has no cursor to blink).
     idle_cpu() {
         local name="$1"
         shift
         /usr/bin/time -v -o "$out/$name.time" "$@" >"$out/$name.log" 2>&1 &
         local wrapper=$!
-        sleep 5
+        sleep 15
         local pid
         pid="$(pgrep -P "$wrapper" | head -n 1)"
         local before after
@@ -131,7 +133,9 @@ def medians(suite):
     for b in data.get("benchmarks", []):
         if b.get("aggregate_name", "median") != "median" or b.get("error_occurred"):
             continue
-        name = b.get("run_name", b["name"])
+        # Settings fixed in the code show in the name ("BM_X/0/repeats:5/manual_time").
+        name = "/".join(part for part in b.get("run_name", b["name"]).split("/")
+                        if not re.match(r"^(repeats|iterations|min_time|threads):|^(manual|real)_time$", part))
         found[name] = b
     return found
 

@@ -19,6 +19,7 @@
 #include "support/TempDir.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
