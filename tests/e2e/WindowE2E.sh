@@ -187,7 +187,9 @@ wait "$client_pid" || fail "quillon exited with an error"
 client_pid=""
 printf '%s\n' "Opened Logfile: again.log" "Perminent Ignore List:" " - Carol" "Temporary Ignore List:" |
     sed 's/$/\r/' >"$work/expected.log"
-cmp -s "$work/expected.log" "$work/program/Logs/again.log" || fail "after a restart the log reads:
+# The zone may greet the arena between the two key presses; its lines are not ours to check here.
+grep -v -a -E '^ *[^ ]+> |^Welcome to the Quillon zone simulator' "$work/program/Logs/again.log" >"$work/again.ours" || true
+cmp -s "$work/expected.log" "$work/again.ours" || fail "after a restart the log reads:
 $(cat -A "$work/program/Logs/again.log")"
 
 # Cancel in the settings dialog wrote nothing.
