@@ -85,9 +85,12 @@ if [ "${1:-}" = "--inside-x" ]; then
         /usr/bin/time -v -o "$out/startup-$i.time" "$bench/startup_probe" "$(date +%s%N)" >>"$out/startup"
     done
 
-    echo "=== idle CPU over ${idle_seconds} s: quillon, then the bare wx program"
-    idle_cpu quillon "$build/app/quillon"
-    idle_cpu bare "$bench/idle_bare"
+    # Two rounds, taken in turn: a single window on a shared machine varies by a third.
+    echo "=== idle CPU over ${idle_seconds} s: quillon and the bare wx program, twice in turn"
+    for round in 1 2; do
+        idle_cpu "quillon-$round" "$build/app/quillon"
+        idle_cpu "bare-$round" "$bench/idle_bare"
+    done
 
     echo "=== resident memory with 1 000 000 lines shown"
     /usr/bin/time -v -o "$out/backlog.time" "$bench/backlog_memory" >"$out/backlog" 2>&1 || true
@@ -254,15 +257,22 @@ if startup.get("first_line_since_launch_ms"):
                  "%.0f ms from exec (%.0f ms from main); whole process to exit %.2f s, max RSS %.1f MiB"
                  % (launch, main, whole, rss / 1024), "report", "reported"))
 
-idle = keyvalues(os.path.join(out, "quillon.idle"))
-bare = keyvalues(os.path.join(out, "bare.idle"))
+def idle_rounds(name):
+    rounds = [keyvalues(p) for p in sorted(glob.glob(os.path.join(out, name + "-*.idle")))]
+    return [r for r in rounds if r.get("percent")]
+
+idle, bare = idle_rounds("quillon"), idle_rounds("bare")
 if idle and bare:
-    q, r = idle["percent"][0], bare["percent"][0]
+    q = statistics.mean(r["percent"][0] for r in idle)
+    r = statistics.mean(r["percent"][0] for r in bare)
     ratio = q / r if r > 0 else float("inf")
     ok = ratio <= 1.3
-    window = int(idle["window_seconds"][0])
-    rows.append(("Idle CPU over %d s, 10 ms timer: quillon / bare wx program with a zero-time-out poll" % window,
-                 "%.2f%% / %.2f%% of one core (%.2fx)" % (q, r, ratio), "within 1.3x", verdict(ok)))
+    window = int(idle[0]["window_seconds"][0])
+    each = "; windows: " + ", ".join("%.2f%%" % x["percent"][0] for x in idle) + " against " + \
+        ", ".join("%.2f%%" % x["percent"][0] for x in bare)
+    rows.append(("Idle CPU, 10 ms timer: quillon / bare wx program with a zero-time-out poll (mean of %d windows of %d s, taken in turn)"
+                 % (len(idle) + len(bare), window),
+                 "%.2f%% / %.2f%% of one core (%.2fx)%s" % (q, r, ratio, each), "within 1.3x", verdict(ok)))
     ok or missed.append("idle CPU")
 
 backlog = keyvalues(os.path.join(out, "backlog"))

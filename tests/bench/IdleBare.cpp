@@ -22,7 +22,8 @@ public:
     {
         socket_ = socket(AF_INET, SOCK_DGRAM, 0);
         Bind(wxEVT_TIMER, &BareFrame::OnTick, this, tick_.GetId());
-        Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Close(true); }, end_.GetId());
+        Bind(
+            wxEVT_TIMER, [this](wxTimerEvent&) { Close(true); }, end_.GetId());
         tick_.Start(10, wxTIMER_CONTINUOUS);
         if (seconds > 0)
             end_.StartOnce(int(seconds * 1000));

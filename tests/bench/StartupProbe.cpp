@@ -48,9 +48,8 @@ private:
         watch_.Stop();
         const double sinceMain = MillisecondsSince(g_mainStarted);
         if (launchNs_ > 0) {
-            const long long nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                        WallClock::now().time_since_epoch())
-                                        .count();
+            const long long nowNs =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(WallClock::now().time_since_epoch()).count();
             std::printf("first_line_since_launch_ms %.1f\n", double(nowNs - launchNs_) / 1e6);
         }
         std::printf("first_line_since_main_ms %.1f\n", sinceMain);

@@ -131,11 +131,8 @@ public:
         for (size_t i = 0; i < extraNames.size(); ++i)
             players.push_back({uint16_t(100 + i), extraNames[i], "", 8, uint16_t(i), 0, 0, 0, 0});
         const std::vector<Packet> packets = {
-            ZonePackets::LoginResponse(0),
-            ZonePackets::OwnId(kOwnId),
-            ZonePackets::ArenaSettings(25, 1),
-            ZonePackets::PlayersEntering(players),
-            ZonePackets::ArenaEntered(),
+            ZonePackets::LoginResponse(0),         ZonePackets::OwnId(kOwnId),  ZonePackets::ArenaSettings(25, 1),
+            ZonePackets::PlayersEntering(players), ZonePackets::ArenaEntered(),
         };
         for (const Packet& packet : packets)
             connection_->Dispatch(packet);
