@@ -207,7 +207,7 @@ private:
 struct DayPlan {
     uint32_t hours;
     uint32_t serverDisconnects;
-    uint32_t outages; // the server gone for this long, then back
+    uint32_t outages; // the server gone for outageTicks, then back
     uint32_t outageTicks;
     uint32_t mapChanges;
     uint32_t fileRounds; // a file pushed, and later asked back
