@@ -42,6 +42,9 @@ wait_for() {
     done
 }
 zone_said() { grep -qF -- "$1" "$work/zone.log"; }
+# The client sends its position only once it is in the arena, and Enter does
+# nothing before that: a line typed earlier would stay in the input field.
+in_arena() { awk '/key exchange/ { n = 0 } /zone packet from .*: 0300/ { n++ } END { exit !(n > 0) }' "$work/zone.log"; }
 client_gone() { ! kill -0 "$client_pid" 2>/dev/null; }
 
 # The program folder is the executable's: a private copy keeps its files apart.
@@ -105,6 +108,7 @@ wait_for 20 zone_said "map 'demo.lvl' requested" || fail "the map was not asked 
 wait_for 20 test -s "$work/program/Maps/demo.lvl" || fail "no map file under Maps"
 map_sum="$(md5sum <"$work/program/Maps/demo.lvl")"
 [ "${map_sum%% *}" = "5dc372cae36824682055a53e714cfc97" ] || fail "Maps/demo.lvl is not the zone's map"
+wait_for 20 in_arena || fail "no position packet after the arena entry"
 
 type_line "?log"
 wait_for 10 test -s "$work/program/Logs/session.log" || fail "?log wrote no Logs/session.log"
@@ -177,6 +181,7 @@ key alt+f
 sleep 0.3
 key c
 wait_for 20 entered_again || fail "no arena entry after the second Connect"
+wait_for 20 in_arena || fail "no position packet after the second arena entry"
 type_line "?log again.log"
 wait_for 10 test -s "$work/program/Logs/again.log" || fail "?log again.log wrote nothing"
 key F11
