@@ -6,17 +6,8 @@
 #include <zlib.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
-
-std::string FromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(char(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
 
 std::string Record(uint32_t x, uint32_t y, uint8_t tile)
 {
@@ -24,28 +15,24 @@ std::string Record(uint32_t x, uint32_t y, uint8_t tile)
     return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
 }
 
-std::string Compress(const std::string& bytes)
+bool Inflate(const std::string& in, std::string& out, size_t cap = kMaxMapBytes)
 {
-    uLongf size = compressBound(uLong(bytes.size()));
-    std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
-              uLong(bytes.size()), 9);
-    out.resize(size);
-    return out;
+    return InflateZlib(reinterpret_cast<const uint8_t*>(in.data()), in.size(), out, cap);
 }
 
 TEST(MapFileTest, ChecksumMatchesTheKnownAnswerVectors)
 {
     std::ifstream in(QUILLON_TEST_DATA "/cipher-and-crc.txt");
-    std::string line;
-    int checked = 0;
     TempDir dir;
-    while (std::getline(in, line)) {
+    int checked = 0;
+    for (std::string line; std::getline(in, line);) {
         if (line.rfind("crc32 ", 0) != 0)
             continue;
         // The data field may be empty, leaving two spaces.
         const size_t last = line.find_last_of(' ');
-        const std::string data = FromHex(line.substr(6, last - 6));
+        std::string data;
+        for (size_t i = 6; i + 1 < last; i += 2)
+            data.push_back(char(std::stoul(line.substr(i, 2), nullptr, 16)));
         const uint32_t expected = uint32_t(std::stoul(line.substr(last + 1), nullptr, 16));
         EXPECT_EQ(Checksum(data), expected) << line.substr(0, 40);
         WriteWholeFile(dir.Path() + "map.lvl", data);
@@ -64,81 +51,47 @@ TEST(MapFileTest, ServerNamesThatCouldLeaveTheFolderAreRefused)
         EXPECT_TRUE(IsSafeServerFileName(good)) << good;
 }
 
-TEST(MapFileTest, InflateRestoresValidStreamsAndRefusesBadOnes)
+TEST(MapFileTest, InflateRestoresWholeStreamsAndRefusesBadOrOversizedOnes)
 {
-    std::string big(10 * 1000, 'x'); // expands far beyond three times its compressed size
-    for (size_t i = 0; i < big.size(); i += 7)
-        big[i] = char(i);
-    const std::string packed = Compress(big);
+    std::string map(3 << 20, '\0');
+    for (size_t i = 0; i < map.size(); i += 7)
+        map[i] = char(i);
+    uLongf size = compressBound(uLong(map.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(map.data()),
+              uLong(map.size()), 9);
+    packed.resize(size);
     std::string out;
-    ASSERT_TRUE(InflateZlib(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), out));
-    EXPECT_EQ(out, big);
+    ASSERT_TRUE(Inflate(packed + "junk", out)); // trailing bytes are ignored, as zlib's uncompress does
+    EXPECT_EQ(out, map);
 
-    // Trailing bytes after the stream are ignored, as zlib's own uncompress does.
-    const std::string trailed = packed + "junk";
-    EXPECT_TRUE(InflateZlib(reinterpret_cast<const uint8_t*>(trailed.data()), trailed.size(), out));
-    EXPECT_EQ(out, big);
-
-    const std::string truncated = packed.substr(0, packed.size() / 2);
-    EXPECT_FALSE(InflateZlib(reinterpret_cast<const uint8_t*>(truncated.data()), truncated.size(), out));
-    const std::string garbage = "not a zlib stream at all";
-    EXPECT_FALSE(InflateZlib(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), out));
-    EXPECT_FALSE(InflateZlib(nullptr, 0, out));
+    EXPECT_FALSE(Inflate(packed, out, 1 << 20));
     EXPECT_TRUE(out.empty());
-}
-
-TEST(MapFileTest, InflateStopsAtTheCap)
-{
-    const std::string bomb = Compress(std::string(3 << 20, '\0'));
-    std::string out;
-    EXPECT_FALSE(InflateZlib(reinterpret_cast<const uint8_t*>(bomb.data()), bomb.size(), out, 1 << 20));
-    EXPECT_TRUE(out.empty());
-    EXPECT_TRUE(InflateZlib(reinterpret_cast<const uint8_t*>(bomb.data()), bomb.size(), out, 3 << 20));
+    for (const std::string& bad :
+         {packed.substr(0, packed.size() / 2), std::string("not a zlib stream"), std::string()})
+        EXPECT_FALSE(Inflate(bad, out));
 }
 
 TEST(MapFileTest, TileRecordsFillTheGridAndSkipWhatTheyCannotName)
 {
-    TileGrid grid;
-    grid.Set(100, 100, 9); // an earlier map's cell stays
-    std::string file = Record(3, 2, 5) + Record(1023, 1023, 7) + Record(3, 2, 6);
-    file += std::string{char(0xFF), char(0xFF), char(0xFF), char(0x11)}; // x = y = 4095
-    file += "\x01\x02";                                                  // short last record
-    LoadTiles(file, grid);
-    EXPECT_EQ(grid.At(3, 2), 6); // a later record overwrites
-    EXPECT_EQ(grid.At(1023, 1023), 7);
-    EXPECT_EQ(grid.At(100, 100), 9);
-    EXPECT_EQ(grid.At(2, 1), 0);
-}
-
-TEST(MapFileTest, BitmapIsSkippedByItsLength)
-{
-    std::string file = "BM";
-    const uint32_t length = 1078;
-    file += std::string{char(length), char(length >> 8), 0, 0};
-    file.resize(length, '\x01'); // bitmap bytes that would otherwise read as records
-    file += Record(3, 2, 5);
-    TileGrid grid;
-    LoadTiles(file, grid);
-    EXPECT_EQ(grid.At(3, 2), 5);
-    EXPECT_EQ(grid.At(1, 16), 0);
-
-    std::string beyond = "BM";
-    beyond += std::string{char(0xFF), char(0xFF), char(0xFF), char(0x7F)};
-    beyond += Record(4, 4, 4);
-    LoadTiles(beyond, grid);
-    EXPECT_EQ(grid.At(4, 4), 0);
-}
-
-TEST(MapFileTest, LoadFailsOnlyForAFileThatCannotBeOpened)
-{
     TempDir dir;
     TileGrid grid;
     EXPECT_FALSE(LoadMap(dir.Path() + "missing.lvl", grid));
-    WriteWholeFile(dir.Path() + "empty.lvl", "");
-    EXPECT_TRUE(LoadMap(dir.Path() + "empty.lvl", grid));
-    WriteWholeFile(dir.Path() + "one.lvl", Record(10, 20, 30));
-    EXPECT_TRUE(LoadMap(dir.Path() + "one.lvl", grid));
-    EXPECT_EQ(grid.At(10, 20), 30);
+    grid.Set(100, 100, 9); // an earlier map's cell stays
+    // A bitmap is skipped by its length; its bytes would otherwise read as records.
+    std::string file = std::string("BM\x0a\x00\x00\x00", 6) + "\x01\x01\x01\x01";
+    file += Record(3, 2, 5) + Record(1023, 1023, 7) + Record(3, 2, 6);
+    file += "\xFF\xFF\xFF\x11" // x = y = 4095
+            "\x01\x02";        // short last record
+    WriteWholeFile(dir.Path() + "map.lvl", file);
+    EXPECT_TRUE(LoadMap(dir.Path() + "map.lvl", grid));
+    EXPECT_EQ(grid.At(3, 2), 6); // a later record overwrites
+    EXPECT_EQ(grid.At(1023, 1023), 7);
+    EXPECT_EQ(grid.At(100, 100), 9);
+    EXPECT_EQ(grid.At(257, 16), 0);
+
+    LoadTiles("BM\xFF\xFF\xFF\x7F" + Record(4, 4, 4), grid); // a length beyond the file
+    EXPECT_EQ(grid.At(4, 4), 0);
 }
 
 } // namespace

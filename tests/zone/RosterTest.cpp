@@ -1,219 +1,115 @@
 #include "ZoneFixture.h"
 
-#include <cstdio>
+#include <tuple>
 
 namespace {
 
-constexpr Rgb kYellow{255, 255, 0};
-constexpr Rgb kLightBlue{160, 160, 255};
-
-std::string PilotName(int i)
-{
-    char name[16];
-    std::snprintf(name, sizeof name, "%s%02d", i % 2 != 0 ? "Pilot" : "pilot", i);
-    return name;
-}
-
-class RosterTest : public ZoneTest {
-protected:
-    const FakeUserListView::Entry* ListEntry(const std::string& name) const
-    {
-        for (const FakeUserListView::Entry& e : h.users.entries)
-            if (e.text == name)
-                return &e;
-        return nullptr;
-    }
-    // "yellow" or "blue", then "+S" for the spectator icon.
-    std::string Look(const std::string& name) const
-    {
-        const FakeUserListView::Entry* e = ListEntry(name);
-        if (e == nullptr)
-            return "absent";
-        std::string look = e->colour == kYellow ? "yellow" : e->colour == kLightBlue ? "blue" : "?";
-        return e->image == 1 ? look + "+S" : look;
-    }
-};
+using RosterTest = ZoneTest;
 
 TEST_F(RosterTest, TwentyPlayersInThreePacketsAreAnnouncedOnlyAfterTheOwnRecord)
 {
     Filters().enterNotices = true;
-    Feed(OwnIdPacket(12));
+    Feed(HexPacket("01 0C00")); // own id 12
+    const auto name = [](int id) {
+        return id == 12 ? std::string("Me") : (id % 2 ? "Pilot" : "pilot") + std::to_string(100 + id).substr(1);
+    };
     std::vector<std::vector<Record>> packets(3);
-    for (int id = 0; id < 20; ++id) {
-        const std::string name = id == 12 ? "Me" : PilotName(id);
-        packets[id < 8 ? 0 : id < 15 ? 1 : 2].push_back({uint16_t(id), name, 0, 0});
-    }
-
+    for (int id = 0; id < 20; ++id)
+        packets[id < 8 ? 0 : id < 15 ? 1 : 2].push_back({uint16_t(id), name(id), 0, 0});
     Feed(EnteringPacket(packets[0]));
     EXPECT_EQ(h.users.header, "Total Players: 8");
-    EXPECT_TRUE(Lines().empty());
     EXPECT_FALSE(h->OwnRecordSeen());
-
     Feed(EnteringPacket(packets[1]));
-    EXPECT_TRUE(h->OwnRecordSeen());
     Feed(EnteringPacket(packets[2]));
 
-    std::vector<std::string> expectedLines;
+    std::vector<ShownLine> entered;
     for (int id = 13; id < 20; ++id)
-        expectedLines.push_back("Enter: \"" + PilotName(id) + "\" has entered the arena.");
-    std::vector<std::string> shown;
-    for (const Piece& piece : Pieces()) {
-        shown.push_back(piece.text);
-        EXPECT_EQ(piece.colour, Slot(ChatOutput::kSlotWhite));
-    }
-    EXPECT_EQ(shown, expectedLines);
-
-    EXPECT_EQ(Players().Count(), 20u);
+        entered.push_back({"Enter: \"" + name(id) + "\" has entered the arena.", Slot(ChatOutput::kSlotWhite)});
+    EXPECT_EQ(Shown(), entered);
     EXPECT_EQ(h.users.header, "Total Players: 20");
-    std::vector<std::string> expectedNames{"Me"};
+    std::vector<std::string> sorted{"Me"};
     for (int id = 0; id < 20; ++id)
         if (id != 12)
-            expectedNames.push_back(PilotName(id));
-    EXPECT_EQ(h.users.Names(), expectedNames);
-}
-
-TEST_F(RosterTest, EnterLinesFollowTheOwnRecordWithinOnePacket)
-{
-    Filters().enterNotices = true;
-    Feed(OwnIdPacket(2));
-    Feed(EnteringPacket({{1, "before"}, {2, "Me"}, {3, "after"}}));
-    EXPECT_EQ(Lines(), std::vector<std::string>{"Enter: \"after\" has entered the arena."});
+            sorted.push_back(name(id));
+    EXPECT_EQ(h.users.Names(), sorted);
 }
 
 TEST_F(RosterTest, AShortLastRecordReadsAsZerosPastTheEnd)
 {
-    Packet packet = EnteringPacket(
-        {{7, "Alice", 3, 1, "Squad", 10, 20, 4, 5}, {9, "Bob", 6, 2, "TheLongSquadName1234", 1, 1, 1, 1}});
-    packet = packet.SubRange(0, 100); // the second record stops inside its squad
-    Feed(packet);
-
-    const Player& alice = *Players().Get(7);
-    EXPECT_EQ(alice.name, "Alice");
-    EXPECT_EQ(alice.squad, "Squad");
-    EXPECT_EQ(alice.points, 30u);
-    EXPECT_EQ(alice.frequency, 3);
-    EXPECT_EQ(alice.ship, 1);
-    EXPECT_EQ(alice.wins, 4u);
-    EXPECT_EQ(alice.losses, 5u);
+    Packet packet = EnteringPacket({{7, "Alice", 3, 1, "Squad"}, {9, "Bob", 6, 2, "TheLongSquadName1234"}});
+    packet.WriteU32(10, 43); // the points are two numbers, added up
+    packet.WriteU32(20, 47);
+    packet.WriteU16(4, 55); // wins and losses
+    packet.WriteU16(5, 57);
+    Feed(packet.SubRange(0, 100)); // the second record stops inside its squad
+    const Player& alice = *Session().players.Get(7);
+    EXPECT_EQ(std::tie(alice.name, alice.squad, alice.points, alice.frequency, alice.ship, alice.wins, alice.losses),
+              std::make_tuple("Alice", "Squad", 30u, 3, 1, 4u, 5u));
     // Its id lay past the end, so it is player 0, with the squad cut at the end.
-    const Player& bob = *Players().Get(0);
+    const Player& bob = *Session().players.Get(0);
     EXPECT_TRUE(bob.inUse);
-    EXPECT_EQ(bob.name, "Bob");
-    EXPECT_EQ(bob.squad, "TheLongSquadN");
-    EXPECT_EQ(bob.ship, 2);
-    EXPECT_EQ(bob.frequency, 0);
-    EXPECT_EQ(bob.points, 0u);
-    EXPECT_EQ(Players().Count(), 2u);
+    EXPECT_EQ(std::tie(bob.name, bob.squad, bob.frequency, bob.ship), std::make_tuple("Bob", "TheLongSquadN", 0, 2));
 }
 
-// The count follows the table: a reused id replaces its player, and a leave for
-// nobody changes nothing.
-TEST_F(RosterTest, CountFollowsTheTableNotThePackets)
+TEST_F(RosterTest, TheCountFollowsTheTableAndNoticesTheirSwitches)
 {
-    Filters().leaveNotices = true;
-    EnterArenaWith({{5, "Old"}, {6, "Other"}});
-    Feed(EnteringPacket({{5, "New"}, {600, "Outside"}}));
-    EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"Me", "New", "Other"}));
-    EXPECT_EQ(Players().Count(), 3u);
-    EXPECT_EQ(h.users.header, "Total Players: 3");
-
-    Feed(IdPacket(0x04, 5));
-    Lines();
-    Feed(IdPacket(0x04, 5));   // already gone
-    Feed(IdPacket(0x04, 300)); // never there
-    Feed(IdPacket(0x04, 512)); // outside the table
-    EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(Players().Count(), 2u);
-    EXPECT_EQ(h.users.header, "Total Players: 2");
-    EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"Me", "Other"}));
-}
-
-TEST_F(RosterTest, LeavingAndDeathLinesAreGatedByTheirSwitches)
-{
-    EnterArenaWith({{3, "Victim"}, {7, "Killer"}, {8, "Goner"}});
+    EnterArenaWith({{3, "Victim"}, {5, "Old"}, {7, "Killer"}, {8, "Goner"}});
     const Packet death = HexPacket("06 00 0700 0300 3200");
     Feed(death);
-    Feed(IdPacket(0x04, 8));
+    Feed(HexPacket("04 0800"));
     EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(h.users.header, "Total Players: 3");
+    Feed(EnteringPacket({{5, "New"}, {600, "Outside"}})); // an id is reused; one lies outside the table
+    EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"Killer", "Me", "New", "Victim"}));
 
-    Filters().deathNotices = true;
-    Filters().leaveNotices = true;
+    Filters().deathNotices = Filters().leaveNotices = true;
     Feed(death);
-    Feed(HexPacket("06 00 2C01 0002 0000")); // a free slot and an id outside the table
-    Feed(IdPacket(0x04, 7));
+    Feed(HexPacket("06 00 2C01 0002 0000"));                               // a free slot and an id outside the table
+    for (const char* leave : {"04 0700", "04 0700", "04 2C01", "04 0002"}) // gone already, never there, outside
+        Feed(HexPacket(leave));
+    for (const char* change : {"0D 0900 0400", "0D BC02 0400", "1D 01 0900 0400", "1D 01 FFFF 0400"})
+        Feed(HexPacket(change)); // frequency and ship changes for nobody
     EXPECT_EQ(Lines(), (std::vector<std::string>{"Death: \"Victim\" killed by \"Killer\" - Bounty: (50)",
                                                  "Death: \"\" killed by \"\" - Bounty: (0)",
                                                  "Leave: \"Killer\" has left the arena."}));
-    EXPECT_EQ(h.users.header, "Total Players: 2");
-    EXPECT_EQ(Players().Get(3)->name, "Victim"); // a death changes nothing in the table
+    EXPECT_EQ(h.users.header, "Total Players: 3");
+    EXPECT_EQ(Session().players.Count(), 3u);
+    EXPECT_FALSE(Session().players.Get(9)->inUse);
+    EXPECT_EQ(Session().players.Get(9)->frequency, 0);
+
+    h->Disconnect(false, false);
+    EXPECT_EQ(Session().players.Count(), 0u);
+    EXPECT_TRUE(h.users.entries.empty());
+    EXPECT_FALSE(Session().players.Get(3)->inUse);
 }
 
 TEST_F(RosterTest, KindsAreJudgedAgainstTheOwnPlayerAndRecolouredWhenItMoves)
 {
-    Feed(OwnIdPacket(1));
+    // "yellow" or "blue", then "+S" for the spectator icon, for each entry in list order.
+    const auto looks = [this] {
+        std::string all;
+        for (const FakeUserListView::Entry& e : h.users.entries)
+            all += e.text + ":" +
+                   (e.colour == Rgb{255, 255, 0}     ? "yellow"
+                    : e.colour == Rgb{160, 160, 255} ? "blue"
+                                                     : "?") +
+                   (e.image == 1 ? "+S " : " ");
+        return all;
+    };
+    Feed(HexPacket("01 0100"));
     // Before the own record arrives everyone counts as on another frequency.
-    Feed(EnteringPacket({{2, "Shipmate", 0, 0}, {3, "Watcher", 0, 8}, {4, "Rival", 1, 0}, {5, "Spy", 1, 8}}));
-    EXPECT_EQ(Look("Shipmate"), "blue");
-    EXPECT_EQ(Look("Watcher"), "blue+S");
-
+    Feed(EnteringPacket({{2, "Mate", 0, 0}, {3, "Rival", 1, 0}, {4, "Spy", 1, 8}, {5, "Watcher", 0, 8}}));
+    EXPECT_EQ(looks(), "Mate:blue Rival:blue Spy:blue+S Watcher:blue+S ");
     Feed(EnteringPacket({{1, "Me", 0, 8}}));
-    EXPECT_EQ(Look("Me"), "yellow+S");
-    EXPECT_EQ(Look("Shipmate"), "yellow");
-    EXPECT_EQ(Look("Watcher"), "yellow+S");
-    EXPECT_EQ(Look("Rival"), "blue");
-    EXPECT_EQ(Look("Spy"), "blue+S");
-
-    Feed(FrequencyPacket(4, 0)); // someone else moves: only that entry changes
-    EXPECT_EQ(Look("Rival"), "yellow");
-    EXPECT_EQ(Look("Spy"), "blue+S");
-
-    Feed(FrequencyPacket(1, 1)); // we move: everyone is judged again
-    EXPECT_EQ(Look("Me"), "yellow+S");
-    EXPECT_EQ(Look("Shipmate"), "blue");
-    EXPECT_EQ(Look("Watcher"), "blue+S");
-    EXPECT_EQ(Look("Rival"), "blue");
-    EXPECT_EQ(Look("Spy"), "yellow+S");
-
-    Feed(ShipPacket(1, 0, 0)); // into a ship and back to frequency 0
-    EXPECT_EQ(Players().Get(1)->ship, 0);
-    EXPECT_EQ(Look("Me"), "yellow");
-    EXPECT_EQ(Look("Shipmate"), "yellow");
-    EXPECT_EQ(Look("Spy"), "blue+S");
-
-    Feed(ShipPacket(5, 2, 0));
-    EXPECT_EQ(Look("Spy"), "yellow");
-    EXPECT_EQ(Players().Get(5)->ship, 2);
-}
-
-TEST_F(RosterTest, ChangesForFreeSlotsOrIdsOutsideTheTableAreIgnored)
-{
-    EnterArenaWith({{3, "Someone"}});
-    Feed(FrequencyPacket(9, 4));
-    Feed(FrequencyPacket(700, 4));
-    Feed(ShipPacket(9, 1, 4));
-    Feed(ShipPacket(0xFFFF, 1, 4));
-    EXPECT_FALSE(Players().Get(9)->inUse);
-    EXPECT_EQ(Players().Get(9)->frequency, 0);
-    EXPECT_EQ(Players().Count(), 2u);
-}
-
-TEST_F(RosterTest, DisconnectEmptiesTheTableAndTheList)
-{
-    EnterArenaWith({{3, "Someone"}, {4, "Else"}});
-    h->Disconnect(false, false);
-    EXPECT_EQ(Players().Count(), 0u);
-    EXPECT_TRUE(h.users.entries.empty());
-    EXPECT_FALSE(Players().Get(3)->inUse);
-    EXPECT_EQ(Players().FindByName("someone"), PlayerTable::kNotFound);
-}
-
-TEST_F(RosterTest, FindByNameIgnoresCaseAndFreeSlots)
-{
-    EnterArenaWith({{8, "alice"}, {9, "ALICE"}});
-    EXPECT_EQ(Players().FindByName("ALICE"), 8);
-    EXPECT_EQ(Players().FindByName("Bob"), PlayerTable::kNotFound);
-    EXPECT_EQ(Players().FindByName(""), PlayerTable::kNotFound);
+    EXPECT_EQ(looks(), "Mate:yellow Me:yellow+S Rival:blue Spy:blue+S Watcher:yellow+S ");
+    Feed(HexPacket("0D 0300 0000")); // someone else moves: only that entry changes
+    EXPECT_EQ(looks(), "Mate:yellow Me:yellow+S Rival:yellow Spy:blue+S Watcher:yellow+S ");
+    Feed(HexPacket("0D 0100 0100")); // we move: everyone is judged again
+    EXPECT_EQ(looks(), "Mate:blue Me:yellow+S Rival:blue Spy:yellow+S Watcher:blue+S ");
+    Feed(HexPacket("1D 00 0100 0000")); // into a ship and back to frequency 0
+    EXPECT_EQ(looks(), "Mate:yellow Me:yellow Rival:yellow Spy:blue+S Watcher:yellow+S ");
+    Feed(HexPacket("1D 02 0400 0000"));
+    EXPECT_EQ(looks(), "Mate:yellow Me:yellow Rival:yellow Spy:yellow Watcher:yellow+S ");
+    EXPECT_EQ(Session().players.Get(4)->ship, 2);
 }
 
 } // namespace

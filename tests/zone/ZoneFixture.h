@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-// A piece of text as the output area shows it.
-struct ShownPiece {
+// One line as the output area shows it.
+struct ShownLine {
     std::string text;
     Rgb colour;
-    bool operator==(const ShownPiece& o) const { return text == o.text && colour == o.colour; }
+    bool operator==(const ShownLine& o) const { return text == o.text && colour == o.colour; }
 };
 
-inline void PrintTo(const ShownPiece& piece, std::ostream* os)
+inline void PrintTo(const ShownLine& line, std::ostream* os)
 {
-    *os << '"' << piece.text << "\" rgb(" << int(piece.colour.r) << "," << int(piece.colour.g) << ","
-        << int(piece.colour.b) << ")";
+    *os << '"' << line.text << "\" rgb(" << int(line.colour.r) << "," << int(line.colour.g) << "," << int(line.colour.b)
+        << ")";
 }
 
 struct SentZonePacket {
@@ -30,67 +30,53 @@ struct SentZonePacket {
 };
 
 // A started zone on a scripted socket. Tests feed server packets straight into
-// Dispatch (or through the socket, encrypted, after a handshake) and read back
-// the pieces shown, the user list and the zone packets sent.
+// Dispatch and read back the lines shown, the user list and the zone packets sent.
 class ZoneTest : public ::testing::Test {
 protected:
-    using Piece = ShownPiece;
-    using Sent = SentZonePacket;
+    // The colour of a line whose pieces do not all share one.
+    static constexpr Rgb kMixed{1, 2, 3};
 
     ZoneTest() { StartZone(*h, h.folder.Path()); }
 
     ZoneSession& Session() { return *SessionOf(*h); }
-    PlayerTable& Players() { return Session().players; }
     ReceptionFilters& Filters() { return Session().filters; }
-
     void Feed(const Packet& packet) { h->Dispatch(packet); }
     void Write(const Settings::TextKey& key, const std::string& value)
     {
         h->Store().WriteString(key.group, key.key, value);
     }
+    static Rgb Slot(int slot) { return ChatOutput::SlotColour(slot); }
 
-    // Each shown piece since the last call, with the line break it carries taken off.
-    std::vector<Piece> Pieces()
+    // The lines shown since the last call.
+    std::vector<ShownLine> Shown()
     {
         while (h.output.QueuedPieces() > 0)
             h.output.FlushOneLine();
-        std::vector<Piece> pieces;
-        for (size_t i = runsSeen_; i < h.view.runs.size(); ++i) {
-            std::string text = h.view.runs[i].text;
-            if (!text.empty() && text[0] == '\n')
-                text.erase(0, 1);
-            pieces.push_back({text, h.view.runs[i].colour});
+        std::vector<ShownLine> lines;
+        for (; runsSeen_ < h.view.runs.size(); ++runsSeen_) {
+            const FakeOutputView::Run& run = h.view.runs[runsSeen_];
+            const bool breaks = !run.text.empty() && run.text[0] == '\n';
+            if (breaks || lines.empty())
+                lines.push_back({"", run.colour});
+            else if (!(lines.back().colour == run.colour))
+                lines.back().colour = kMixed;
+            lines.back().text += run.text.substr(breaks ? 1 : 0);
         }
-        runsSeen_ = h.view.runs.size();
-        return pieces;
+        return lines;
     }
-    // The pieces since the last call, joined into lines.
     std::vector<std::string> Lines()
     {
-        while (h.output.QueuedPieces() > 0)
-            h.output.FlushOneLine();
-        std::vector<std::string> lines;
-        bool open = false;
-        for (size_t i = runsSeen_; i < h.view.runs.size(); ++i) {
-            std::string text = h.view.runs[i].text;
-            const bool breaks = !text.empty() && text[0] == '\n';
-            if (breaks)
-                text.erase(0, 1);
-            if (breaks || !open)
-                lines.push_back(text);
-            else
-                lines.back() += text;
-            open = true;
-        }
-        runsSeen_ = h.view.runs.size();
-        return lines;
+        std::vector<std::string> texts;
+        for (const ShownLine& line : Shown())
+            texts.push_back(line.text);
+        return texts;
     }
 
     // Zone packets sent since the last call; core packets (acknowledgements,
     // synchronisation, disconnect) are left out.
-    std::vector<Sent> SentZone()
+    std::vector<SentZonePacket> SentZone()
     {
-        std::vector<Sent> zone;
+        std::vector<SentZonePacket> zone;
         for (const Packet& p : h.TakeSent()) {
             if (p.Size() > 6 && p.ReadU8(0) == 0x00 && p.ReadU8(1) == 0x03)
                 zone.push_back({p.SubRange(6, 0), true});
@@ -99,8 +85,6 @@ protected:
         }
         return zone;
     }
-
-    static Rgb Slot(int slot) { return ChatOutput::SlotColour(slot); }
 
     static Packet ChatPacket(int kind, uint16_t sender, const std::string& text)
     {
@@ -119,8 +103,6 @@ protected:
         uint16_t frequency = 0;
         uint8_t ship = 8;
         std::string squad = "";
-        uint32_t pointsA = 0, pointsB = 0;
-        uint16_t wins = 0, losses = 0;
     };
     static Packet EnteringPacket(const std::vector<Record>& entries)
     {
@@ -132,61 +114,20 @@ protected:
             p.WriteU8(e.ship, base + 1);
             p.WriteText(e.name, base + 3, 20);
             p.WriteText(e.squad, base + 23, 20);
-            p.WriteU32(e.pointsA, base + 43);
-            p.WriteU32(e.pointsB, base + 47);
             p.WriteU16(e.id, base + 51);
             p.WriteU16(e.frequency, base + 53);
-            p.WriteU16(e.wins, base + 55);
-            p.WriteU16(e.losses, base + 57);
         }
-        return p;
-    }
-    static Packet OwnIdPacket(uint16_t id)
-    {
-        return Packet::FromString(std::string{char(0x01), char(id), char(id >> 8)});
-    }
-    static Packet IdPacket(uint8_t type, uint16_t id)
-    {
-        Packet p(3);
-        p.WriteU8(type, 0);
-        p.WriteU16(id, 1);
-        return p;
-    }
-    static Packet FrequencyPacket(uint16_t id, uint16_t frequency)
-    {
-        Packet p(5);
-        p.WriteU8(0x0D, 0);
-        p.WriteU16(id, 1);
-        p.WriteU16(frequency, 3);
-        return p;
-    }
-    static Packet ShipPacket(uint16_t id, uint8_t ship, uint16_t frequency)
-    {
-        Packet p(6);
-        p.WriteU8(0x1D, 0);
-        p.WriteU8(ship, 1);
-        p.WriteU16(id, 2);
-        p.WriteU16(frequency, 4);
-        return p;
-    }
-    // Arena settings of full length, with the position interval and the chat reliability byte.
-    static Packet ArenaSettingsPacket(uint16_t positionInterval, uint8_t reliableChat, uint32_t size = 1428)
-    {
-        Packet p(size);
-        p.WriteU8(0x0F, 0);
-        p.WriteU16(positionInterval, 1256);
-        p.WriteU8(reliableChat, 1378);
         return p;
     }
 
     // Own id 1 ("Me", frequency 0, spectating) and the players given, all present.
     void EnterArenaWith(const std::vector<Record>& others)
     {
-        Feed(OwnIdPacket(1));
+        Feed(HexPacket("01 0100"));
         std::vector<Record> all{{1, "Me"}};
         all.insert(all.end(), others.begin(), others.end());
         Feed(EnteringPacket(all));
-        Pieces();
+        Shown();
     }
 
     ConnectionHarness h;
