@@ -29,6 +29,7 @@ void Label(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size,
 wxBEGIN_EVENT_TABLE(BanDialog, wxDialog)
     EVT_BUTTON(BanDialog::kIdOK, BanDialog::OnOK)
     EVT_BUTTON(BanDialog::kIdCancel, BanDialog::OnCancel)
+    EVT_CHAR_HOOK(BanDialog::OnCharHook)
 wxEND_EVENT_TABLE();
 // clang-format on
 
@@ -117,4 +118,16 @@ void BanDialog::OnCancel(wxCommandEvent&)
 {
     confirmed_ = false;
     Close();
+}
+
+// Escape works like Cancel. wxWidgets would look for a button with the standard
+// cancel id, which neither button carries.
+void BanDialog::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_ESCAPE) {
+        event.Skip();
+        return;
+    }
+    wxCommandEvent cancel(wxEVT_BUTTON, kIdCancel);
+    OnCancel(cancel);
 }

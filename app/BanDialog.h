@@ -66,6 +66,7 @@ public:
 private:
     void OnOK(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
 
     bool confirmed_ = false;
     wxTextCtrl* ip_ = nullptr;

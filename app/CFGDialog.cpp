@@ -25,6 +25,7 @@ void Label(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size,
 wxBEGIN_EVENT_TABLE(CFGDialog, wxDialog)
     EVT_BUTTON(CFGDialog::kIdOK, CFGDialog::OnOK)
     EVT_BUTTON(CFGDialog::kIdCancel, CFGDialog::OnCancel)
+    EVT_CHAR_HOOK(CFGDialog::OnCharHook)
     EVT_BUTTON(CFGDialog::kIdServerList, CFGDialog::OnServerList)
 wxEND_EVENT_TABLE();
 // clang-format on
@@ -103,4 +104,16 @@ void CFGDialog::OnServerList(wxCommandEvent&)
 {
     wxMessageDialog box(this, "This feature is not implimented yet.", "Information", wxOK | wxICON_INFORMATION);
     box.ShowModal();
+}
+
+// Escape works like Cancel. wxWidgets would look for a button with the standard
+// cancel id, which neither button carries.
+void CFGDialog::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_ESCAPE) {
+        event.Skip();
+        return;
+    }
+    wxCommandEvent cancel(wxEVT_BUTTON, kIdCancel);
+    OnCancel(cancel);
 }

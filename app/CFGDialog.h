@@ -42,6 +42,7 @@ public:
 private:
     void OnOK(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
     void OnServerList(wxCommandEvent& event);
 
     SettingsStore& settings_;
