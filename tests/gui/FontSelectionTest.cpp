@@ -15,19 +15,6 @@
 
 namespace {
 
-void Command(wxWindow* frame, int id)
-{
-    wxCommandEvent event(wxEVT_MENU, id);
-    event.SetEventObject(frame);
-    frame->GetEventHandler()->ProcessEvent(event);
-}
-
-wxString SlotColour(int slot)
-{
-    const Rgb rgb = ChatOutput::SlotColour(slot);
-    return wxColour(rgb.r, rgb.g, rgb.b).GetAsString(wxC2S_HTML_SYNTAX);
-}
-
 // An installed face, so that the font survives the restart by name.
 wxString InstalledFace()
 {
@@ -40,116 +27,71 @@ wxString InstalledFace()
 
 class FontSelectionTest : public FrameTest {
 protected:
-    struct Shown {
-        long at; // a position inside the piece
-        int slot;
-    };
-
-    // Lines in several colours, the way chat arrives.
-    void ShowSomeChat()
+    // Prints a line in the slot and remembers a position inside it.
+    void Show(int slot)
     {
+        const long end = frame_->OutputControl().GetLastPosition();
+        frame_->Output().Print("line in slot " + std::to_string(slot), slot, true);
         DrainOutput();
-        ChatOutput& out = frame_->Output();
-        const int slots[] = {2, 5, 0, 7, 9, 3};
-        for (int slot : slots) {
-            const wxString before = frame_->OutputControl().GetValue();
-            out.Print("line in slot " + std::to_string(slot), slot, true);
-            DrainOutput();
-            shown_.push_back({long(before.length()) + 3, slot});
-        }
-        shown_.push_back({2, ChatOutput::kSlotWhite}); // the start-up hint
-        frame_->Input().ChangeValue("being typed");
-        frame_->Output().AddUser("Bob", ChatOutput::kOwnFreq);
+        shown_.push_back({end + 3, slot});
     }
 
-    void ExpectColoursKept()
-    {
-        for (const Shown& piece : shown_) {
-            wxTextAttr style;
-            ASSERT_TRUE(frame_->OutputControl().GetStyle(piece.at, style)) << piece.at;
-            EXPECT_EQ(style.GetTextColour().GetAsString(wxC2S_HTML_SYNTAX), SlotColour(piece.slot))
-                << "at " << piece.at;
-        }
-    }
-
+    // Every line keeps its colour and shows in `font`, as do the input line and the user list.
     void ExpectShownIn(const wxFont& font)
     {
-        for (const Shown& piece : shown_) {
+        for (const auto& [at, slot] : shown_) {
             wxTextAttr style;
-            ASSERT_TRUE(frame_->OutputControl().GetStyle(piece.at, style));
-            EXPECT_EQ(style.GetFont().GetPointSize(), font.GetPointSize()) << "at " << piece.at;
-            EXPECT_EQ(style.GetFont().GetStyle(), font.GetStyle()) << "at " << piece.at;
-            EXPECT_EQ(style.GetFont().GetWeight(), font.GetWeight()) << "at " << piece.at;
-            EXPECT_EQ(style.GetFont().GetFaceName(), font.GetFaceName()) << "at " << piece.at;
+            ASSERT_TRUE(frame_->OutputControl().GetStyle(at, style)) << at;
+            const Rgb rgb = ChatOutput::SlotColour(slot);
+            EXPECT_EQ(style.GetTextColour(), wxColour(rgb.r, rgb.g, rgb.b)) << at;
+            EXPECT_EQ(style.GetFont().GetPointSize(), font.GetPointSize()) << at;
+            EXPECT_EQ(style.GetFont().GetStyle(), font.GetStyle()) << at;
+            EXPECT_EQ(style.GetFont().GetFaceName(), font.GetFaceName()) << at;
         }
-        EXPECT_EQ(ChatFontInForce(frame_->OutputControl()), font);
         EXPECT_EQ(frame_->Input().GetFont(), font);
         EXPECT_EQ(frame_->Users().GetFont(), font);
     }
 
-    // F3, answered with `chosen` (or Cancel when it is not ok); gives the font the chooser opened on.
+    // F3, answered with `chosen` (Cancel when it is not ok); gives the font the chooser opened on.
     wxFont ChooseFont(const wxFont& chosen)
     {
         ModalScript script;
         wxFont initial;
         script.Then([&](wxDialog& d) {
-            auto& dialog = dynamic_cast<wxFontDialog&>(d);
-            wxFontData& data = dialog.GetFontData();
+            wxFontData& data = dynamic_cast<wxFontDialog&>(d).GetFontData();
             initial = data.GetInitialFont();
-            EXPECT_TRUE(data.GetShowHelp());
-            EXPECT_FALSE(data.GetEnableEffects());
-            EXPECT_EQ(dialog.GetParent(), frame_);
             if (!chosen.IsOk())
                 return int(wxID_CANCEL);
             data.SetChosenFont(chosen);
             return int(wxID_OK);
         });
-        Command(frame_, kIdFont);
+        Command(kIdFont);
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(script.opened, 1);
         return initial;
     }
 
-    std::vector<Shown> shown_;
+    std::vector<std::pair<long, int>> shown_;
 };
 
-TEST_F(FontSelectionTest, TheChooserOpensOnTheStartUpFontAndCancelChangesNothing)
+TEST_F(FontSelectionTest, CancelChangesNothingAndAChosenFontRestylesEveryLineInItsOwnColour)
 {
     OpenFrame();
-    ShowSomeChat();
-    const wxFont before = frame_->OutputControl().GetFont();
-    const wxFont initial = ChooseFont(wxNullFont);
-    EXPECT_EQ(initial.GetPointSize(), 8);
-    EXPECT_EQ(initial.GetWeight(), wxFONTWEIGHT_BOLD);
-    EXPECT_EQ(initial, before);
+    DrainOutput();
+    shown_.push_back({2, ChatOutput::kSlotWhite}); // the start-up hint
+    for (int slot : {2, 5, 0, 7, 9, 3})
+        Show(slot);
+    frame_->Input().ChangeValue("being typed");
+    const wxFont startUp = frame_->OutputControl().GetFont();
+    EXPECT_EQ(ChooseFont(wxNullFont), startUp);
+    ExpectShownIn(startUp);
+    EXPECT_EQ(SettingsStore().ReadString("Font", "FontSize", "<none>"), "<none>");
 
-    ExpectColoursKept();
-    EXPECT_FALSE(frame_->OutputControl().GetDefaultStyle().HasFont());
-    EXPECT_EQ(frame_->Input().GetFont(), before);
-    EXPECT_EQ(frame_->Users().GetFont(), before);
-    SettingsStore store;
-    EXPECT_EQ(store.ReadString("Font", "FontName", "<none>"), "<none>");
-    EXPECT_EQ(store.ReadString("Font", "FontSize", "<none>"), "<none>");
-}
-
-TEST_F(FontSelectionTest, AChosenFontRestylesEverythingAndKeepsEveryColour)
-{
-    OpenFrame();
-    ShowSomeChat();
     const wxFont chosen(wxFontInfo(12).FaceName(InstalledFace()).Italic());
     ChooseFont(chosen);
-
-    ExpectColoursKept();
     ExpectShownIn(chosen);
     EXPECT_EQ(frame_->Input().GetValue(), "being typed");
-    // Chat that arrives afterwards comes in the new font, in its own colour.
-    const long end = frame_->OutputControl().GetLastPosition();
-    frame_->Output().Print("later line", 4, true);
-    DrainOutput();
-    shown_.push_back({end + 3, 4});
-    ExpectColoursKept();
+    Show(4); // what arrives afterwards comes in the new font too
     ExpectShownIn(chosen);
-
     SettingsStore store;
     EXPECT_EQ(store.ReadString("Font", "FontName", ""), InstalledFace().ToStdString());
     EXPECT_EQ(store.ReadInteger("Font", "FontSize", 0), 12);

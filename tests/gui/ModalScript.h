@@ -9,8 +9,6 @@
 
 #include <deque>
 #include <functional>
-#include <string>
-#include <vector>
 
 // Stands in for the user at modal dialogs: every dialog that opens while it is
 // registered takes the next scripted step. A dialog nobody scripted is cancelled
@@ -37,7 +35,6 @@ public:
     int Enter(wxDialog* dialog) override
     {
         ++opened;
-        titles.push_back(dialog->GetTitle().ToStdString());
         if (steps_.empty()) {
             ++unexpected;
             return wxID_CANCEL;
@@ -54,7 +51,6 @@ public:
     }
     void Exit(wxDialog* dialog) override
     {
-        ++closed;
         if (dialog == shown_) {
             watchdog_.Stop();
             shown_ = nullptr;
@@ -64,9 +60,7 @@ public:
     bool Done() const { return steps_.empty(); }
 
     int opened = 0;
-    int closed = 0;
     int unexpected = 0;
-    std::vector<std::string> titles;
 
 private:
     static constexpr int kWatchdogMs = 10000;
@@ -118,6 +112,3 @@ inline void PressChild(wxDialog& dialog, int id)
     event.SetEventObject(child);
     child->GetEventHandler()->ProcessEvent(event);
 }
-
-// What the window manager's close box does.
-inline void CloseFromTitleBar(wxDialog& dialog) { dialog.Close(); }

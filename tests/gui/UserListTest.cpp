@@ -1,10 +1,16 @@
+// The user list: names in their colours and icons, and under the real mouse the
+// player's details as a tool tip and the player menu.
 #include "GuiTest.h"
 
 #include "app/ChatFrame.h"
 #include "app/UserList.h"
 #include "console/ChatOutput.h"
+#include "transport/Connection.h"
 
-#include <wx/imaglist.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/menu.h>
+#include <wx/uiaction.h>
 
 namespace {
 
@@ -13,10 +19,23 @@ const wxColour kLightBlue(160, 160, 255);
 
 class UserListTest : public FrameTest {
 protected:
-    void SetUp() override { OpenFrame(); }
+    void SetUp() override
+    {
+        OpenFrame();
+        List().SetMenuShower([this](UserList&, wxMenu& menu, const wxPoint&) {
+            std::vector<std::string> shown{menu.GetTitle().ToStdString()};
+            // GTK shows the title as an item of its own with a separator under it.
+            for (const wxMenuItem* item : menu.GetMenuItems())
+                if (item->IsSeparator() ? shown.size() > 1 : item->GetId() >= 1000)
+                    shown.push_back(item->IsSeparator() ? "-" : item->GetItemLabelText().ToStdString());
+            menus_.push_back(shown);
+            wxCommandEvent chosen(wxEVT_MENU, choose_);
+            if (choose_ != 0)
+                List().GetEventHandler()->ProcessEvent(chosen);
+        });
+    }
 
     UserList& List() { return frame_->Users(); }
-
     std::vector<wxString> Names()
     {
         std::vector<wxString> names;
@@ -24,7 +43,6 @@ protected:
             names.push_back(List().GetItemText(i));
         return names;
     }
-
     int ImageOf(int index)
     {
         wxListItem item;
@@ -34,78 +52,105 @@ protected:
         return item.GetImage();
     }
 
-    wxString Header()
+    // On the screen: the middle of the named entry, or (for "") below the last one.
+    wxPoint At(const wxString& name)
     {
-        wxListItem column;
-        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
-        EXPECT_TRUE(List().GetColumn(0, column));
-        return column.GetText();
+        wxRect rect;
+        const long index = name.empty() ? List().GetItemCount() - 1 : List().FindItem(-1, name);
+        EXPECT_TRUE(List().GetItemRect(index, rect, wxLIST_RECT_LABEL));
+        return List().ClientToScreen(wxPoint(rect.x + 10, name.empty() ? rect.GetBottom() + 40 : rect.y + rect.height / 2));
     }
+    wxString ToolTipAt(const wxString& name)
+    {
+        wxUIActionSimulator sim;
+        sim.MouseMove(At(name) + wxPoint(1, 0));
+        sim.MouseMove(At(name));
+        PumpUntil([&] { return List().ItemArea().GetScreenRect().Contains(wxGetMousePosition()); });
+        PumpPending();
+        return List().GetToolTipText();
+    }
+    void RightClickAt(const wxString& name, int choose)
+    {
+        choose_ = choose;
+        wxUIActionSimulator sim;
+        sim.MouseMove(At(name));
+        const size_t before = menus_.size();
+        sim.MouseClick(wxMOUSE_BTN_RIGHT);
+        PumpUntil([&] { return menus_.size() > before; }, 1000);
+    }
+
+    std::vector<std::vector<std::string>> menus_;
+    int choose_ = 0;
 };
 
-TEST_F(UserListTest, StartsWithOneNamedColumnAndTwoIcons)
-{
-    EXPECT_EQ(List().GetColumnCount(), 1);
-    EXPECT_EQ(Header(), "No Info");
-    EXPECT_EQ(List().GetColumnWidth(0), 178);
-    EXPECT_EQ(List().GetItemCount(), 0);
-
-    wxImageList* icons = List().GetImageList(wxIMAGE_LIST_SMALL);
-    ASSERT_NE(icons, nullptr);
-    ASSERT_EQ(icons->GetImageCount(), 2);
-    EXPECT_EQ(icons->GetSize(), wxSize(17, 15));
-    const wxImage plain = icons->GetBitmap(0).ConvertToImage();
-    const wxImage spectator = icons->GetBitmap(1).ConvertToImage();
-    EXPECT_EQ(wxColour(plain.GetRed(8, 4), plain.GetGreen(8, 4), plain.GetBlue(8, 4)), *wxBLACK);
-    // The spectator's green S: top bar, left side, middle, right side, bottom bar.
-    for (wxPoint p : {wxPoint(8, 4), wxPoint(11, 4), wxPoint(7, 5), wxPoint(9, 7), wxPoint(11, 9), wxPoint(7, 10)})
-        EXPECT_EQ(wxColour(spectator.GetRed(p.x, p.y), spectator.GetGreen(p.x, p.y), spectator.GetBlue(p.x, p.y)),
-                  wxColour(0, 255, 0))
-            << p.x << "," << p.y;
-    EXPECT_EQ(wxColour(spectator.GetRed(0, 0), spectator.GetGreen(0, 0), spectator.GetBlue(0, 0)), *wxBLACK);
-
-    frame_->Output().SetUserListTitle("Total Players: 3");
-    EXPECT_EQ(Header(), "Total Players: 3");
-}
-
-TEST_F(UserListTest, KeepsNamesInOrderWithTheirColoursAndIcons)
+TEST_F(UserListTest, KeepsNamesInOrderWithTheColoursAndIconsOfTheirKind)
 {
     ChatOutput& out = frame_->Output();
+    EXPECT_EQ(List().GetColumnWidth(0), 178);
+    out.SetUserListTitle("Total Players: 4");
+    wxListItem column;
+    column.SetMask(wxLIST_MASK_TEXT);
+    ASSERT_TRUE(List().GetColumn(0, column));
+    EXPECT_EQ(column.GetText(), "Total Players: 4");
+
     out.AddUser("carl", ChatOutput::kOtherFreq);
     out.AddUser("bob", ChatOutput::kOwnFreqSpec);
-    out.AddUser("Alice", ChatOutput::kOwnFreq);
+    out.AddUser("\x80uro", ChatOutput::kOwnFreq);
     out.AddUser("Dora", ChatOutput::kOtherFreqSpec);
-    EXPECT_EQ(Names(), (std::vector<wxString>{"Alice", "bob", "carl", "Dora"}));
-
-    EXPECT_EQ(List().GetItemTextColour(0), kYellow);
-    EXPECT_EQ(ImageOf(0), 0);
-    EXPECT_EQ(List().GetItemTextColour(1), kYellow);
-    EXPECT_EQ(ImageOf(1), 1);
-    EXPECT_EQ(List().GetItemTextColour(2), kLightBlue);
-    EXPECT_EQ(ImageOf(2), 0);
-    EXPECT_EQ(List().GetItemTextColour(3), kLightBlue);
-    EXPECT_EQ(ImageOf(3), 1);
-
+    EXPECT_EQ(Names(), (std::vector<wxString>{"bob", "carl", "Dora", L"\u20ACuro"}));
+    const std::pair<wxColour, int> kinds[] = {{kYellow, 1}, {kLightBlue, 0}, {kLightBlue, 1}, {kYellow, 0}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(List().GetItemTextColour(i), kinds[i].first) << i;
+        EXPECT_EQ(ImageOf(i), kinds[i].second) << i;
+    }
     // bob leaves the user's frequency but keeps spectating.
     out.SetUserKind("BOB", ChatOutput::kOtherFreqSpec);
-    EXPECT_EQ(List().GetItemTextColour(1), kLightBlue);
-    EXPECT_EQ(ImageOf(1), 1);
+    EXPECT_EQ(List().GetItemTextColour(0), kLightBlue);
+    EXPECT_EQ(ImageOf(0), 1);
 
     out.RemoveUser("CARL");
+    out.RemoveUser("\x80uro");
     out.RemoveUser("nobody");
-    EXPECT_EQ(Names(), (std::vector<wxString>{"Alice", "bob", "Dora"}));
+    EXPECT_EQ(Names(), (std::vector<wxString>{"bob", "Dora"}));
 }
 
-TEST_F(UserListTest, NamesShowAsWindows1252AndAreFoundByTheirBytes)
+TEST_F(UserListTest, HoverShowsThePlayersDetailsAndTheMenuActsOnItsTitlesName)
 {
-    ChatOutput& out = frame_->Output();
-    out.AddUser("J\xF6rg", ChatOutput::kOwnFreq);
-    out.AddUser("\x80uro", ChatOutput::kOwnFreq);
-    EXPECT_EQ(Names(), (std::vector<wxString>{L"J\u00F6rg", L"\u20ACuro"}));
-    EXPECT_EQ(List().TextAt(0), "J\xF6rg");
+    frame_->Link().Dispatch(ZonePackets::PlayersEntering(
+        {SimPlayer{3, "Bob", "Wings", 0, 7, 1234, 0, 5, 6}, SimPlayer{4, "Carl", "", 8, 2}}));
+    // On the list but not in the player table: the list is out of step.
+    frame_->Output().AddUser("Ghost", ChatOutput::kOtherFreq);
+    frame_->Raise();
+    EXPECT_EQ(ToolTipAt("Bob"), "----------------------------------------\n"
+                                "(Name)>  Bob\n"
+                                "(Sqaud)> Wings\n"
+                                "(Freq)>    7\n"
+                                "(Ship)>     1\n"
+                                "(Points)>  1234\n"
+                                "(Wins)>    5\n"
+                                "(Losses)> 6");
+    EXPECT_NE(ToolTipAt("Carl").Find("(Ship)>     9\n"), wxNOT_FOUND);
+    EXPECT_EQ(ToolTipAt(""), "");
+    EXPECT_EQ(ToolTipAt("Ghost"), "");
 
-    out.RemoveUser("J\xF6rg");
-    EXPECT_EQ(Names(), (std::vector<wxString>{L"\u20ACuro"}));
+    List().SetItemState(List().FindItem(-1, "Bob"), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    RightClickAt("Carl", 1025); // Ignore Player
+    ASSERT_EQ(menus_.size(), 1u);
+    EXPECT_EQ(menus_[0], (std::vector<std::string>{"Carl", "Name to ClipBoard", "Ignore Player", "Perm Ignore Player",
+                                                   "-", "Kick Player", "Ban Player", "Silence Player", "Info Player"}));
+    EXPECT_TRUE(frame_->Link().IsIgnored("carl"));
+    EXPECT_FALSE(frame_->Link().IsIgnored("Bob"));
+    EXPECT_EQ(List().SelectedName(), std::optional<std::string>("Bob"));
+
+    RightClickAt("Bob", 1020); // Name to ClipBoard
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject text;
+    EXPECT_TRUE(wxTheClipboard->GetData(text));
+    wxTheClipboard->Close();
+    EXPECT_EQ(text.GetText(), "Bob");
+
+    RightClickAt("", 0);
+    EXPECT_EQ(menus_.size(), 2u);
 }
 
 } // namespace
