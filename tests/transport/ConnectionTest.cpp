@@ -1,202 +1,54 @@
 #include "support/ConnectionHarness.h"
 
-#include "app/SettingsStore.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
 using ::testing::ElementsAre;
 
-bool Contains(const std::vector<std::string>& lines, const std::string& line)
+bool IsEncryptionRequest(const Packet& p) { return p.Size() == 8 && p.ReadU16(0) == 0x0100 && p.ReadU16(6) == 1; }
+// Leave arena, reliably, then the core disconnect.
+bool IsGoodbye(const std::vector<Packet>& sent)
 {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+    return sent.size() == 2 && sent[0].Size() == 7 && sent[0].ReadU16(0) == 0x0300 && sent[0].ReadU8(6) == 0x02 &&
+           sent[1] == HexPacket("0007");
 }
 
-int CountOf(const std::vector<std::string>& lines, const std::string& line)
+// A payload behind a core header with a number: reliable (0003) or big chunk (000A, the total).
+Packet Numbered(const std::string& type, uint32_t number, const Packet& payload)
 {
-    return int(std::count(lines.begin(), lines.end(), line));
+    Packet p = HexPacket(type + "00000000");
+    p.WriteU32(number, 2);
+    p.Append(payload);
+    return p;
 }
 
-bool IsLeaveArena(const Packet& p) { return p.Size() == 7 && p.ReadU8(1) == 0x03 && p.ReadU8(6) == 0x02; }
-bool IsCoreDisconnect(const Packet& p) { return p == HexPacket("0007"); }
-bool IsEncryptionRequest(const Packet& p) { return p.Size() == 8 && p.ReadU8(0) == 0 && p.ReadU8(1) == 0x01; }
+// --- Connecting and disconnecting ---
 
-// --- Opening and beginning ---
-
-TEST(ConnectionOpenTest, OpenReadsHostAndPortFromTheSettingsAndReportsTheOutcome)
+TEST(ConnectionTest, OpenTakesTheHostAndTheLeadingDigitsOfThePortFromTheSettingsAndSaysHowItWent)
 {
     ConnectionHarness h;
     h->Store().WriteString("Server", "IP", "zone.example");
-    h->Store().WriteString("Server", "Port", "5000");
-    EXPECT_TRUE(h->OpenSocket());
-    EXPECT_EQ(h.socket->openedHost, "zone.example");
-    EXPECT_EQ(h.socket->openedPort, 5000);
-
-    h.socket->openSucceeds = false;
+    const std::pair<const char*, uint16_t> ports[] = {{"5000", 5000}, {"", 0},      {"2000abc", 2000},
+                                                      {"-5", 0},      {"65536", 0}, {"70000", 4464}};
+    for (const auto& [text, port] : ports) {
+        h->Store().WriteString("Server", "Port", text);
+        EXPECT_TRUE(h->OpenSocket());
+        EXPECT_EQ(h.socket->openedHost, "zone.example");
+        EXPECT_EQ(h.socket->openedPort, port) << "'" << text << "'";
+        h.socket->openSucceeds = port != 4464;
+    }
     EXPECT_FALSE(h->OpenSocket());
-    EXPECT_THAT(h.Lines(), ElementsAre("Initilizing Winsock...", "Successfully Initilized!", "Initilizing Winsock...",
-                                       "ERROR: Winsock Fialed to Initilize properly. Check your settings."));
-    EXPECT_FALSE(h->Connected());
-    EXPECT_TRUE(h.socket->sent.empty());
+    const std::vector<std::string> lines = h.Lines();
+    EXPECT_THAT(std::vector<std::string>(lines.end() - 4, lines.end()),
+                ElementsAre("Initilizing Winsock...", "Successfully Initilized!", "Initilizing Winsock...",
+                            "ERROR: Winsock Fialed to Initilize properly. Check your settings."));
 }
 
-TEST(ConnectionOpenTest, PortIsTheLeadingDigitsKeptToSixteenBits)
-{
-    ConnectionHarness h;
-    const std::vector<std::pair<std::string, uint16_t>> cases = {
-        {"", 0}, {"2000abc", 2000}, {"abc", 0}, {" 80", 0}, {"-5", 0}, {"65536", 0}, {"70000", 4464}};
-    for (const auto& c : cases) {
-        h->Store().WriteString("Server", "Port", c.first);
-        h->OpenSocket();
-        EXPECT_EQ(h.socket->openedPort, c.second) << "'" << c.first << "'";
-    }
-    SettingsStore().WriteString("Server", "IP", "");
-    h->OpenSocket();
-    EXPECT_EQ(h.socket->openedHost, "");
-}
-
-TEST(ConnectionOpenTest, BeginConnectionSetsConnectedAndSendsAFreshKeyInTheClear)
-{
-    ConnectionHarness h;
-    h->Store().WriteString("Server", "IP", "10.0.0.1");
-    h->Store().WriteString("Server", "Port", "7x");
-    std::srand(42);
-    const uint32_t first = 0u - uint32_t(std::rand() % 0x7FFFFFFF);
-    const uint32_t second = 0u - uint32_t(std::rand() % 0x7FFFFFFF);
-    std::srand(42);
-
-    h->BeginConnection();
-    h->BeginConnection();
-
-    EXPECT_TRUE(h->Connected());
-    EXPECT_THAT(h.Lines(),
-                ElementsAre("Connecting to, IP: 10.0.0.1, Port: 7x", "Connecting to, IP: 10.0.0.1, Port: 7x"));
-    ASSERT_EQ(h.socket->sent.size(), 2u);
-    for (const Packet& request : h.socket->sent) {
-        EXPECT_TRUE(IsEncryptionRequest(request)) << ToHex(request);
-        EXPECT_EQ(request.ReadU16(6), 1); // protocol version
-    }
-    EXPECT_EQ(h.socket->sent[0].ReadU32(2), first);
-    EXPECT_EQ(h.socket->sent[1].ReadU32(2), second);
-}
-
-TEST(ConnectionOpenTest, ConnectWhileConnectedReplacesTheSocketAndSendsTheRequestEncrypted)
-{
-    ConnectionHarness h;
-    h.Handshake(0xCAFEF00D);
-    h.TakeSent();
-    EXPECT_TRUE(h->OpenSocket());
-    h->BeginConnection();
-    EXPECT_EQ(h.socket->opens, 2);
-    ASSERT_EQ(h.socket->sent.size(), 1u);
-    const Packet wire = h.socket->sent[0];
-    const std::vector<Packet> plain = h.TakeSent();
-    EXPECT_TRUE(IsEncryptionRequest(plain[0]));
-    EXPECT_NE(wire, plain[0]);
-    EXPECT_TRUE(h->CipherState().Active());
-}
-
-// --- The periodic jobs ---
-
-TEST(ConnectionJobTest, JobsStartAsTheTableSaysAndArenaEntryAndChangeSwitchThem)
-{
-    ConnectionHarness h;
-    EXPECT_FALSE(h->JobOn(Connection::kPositionJob));
-    EXPECT_FALSE(h->JobOn(Connection::kSyncJob));
-    EXPECT_TRUE(h->JobOn(Connection::kResendJob));
-    EXPECT_FALSE(h->JobOn(Connection::kReconnectJob));
-    EXPECT_TRUE(h->JobOn(Connection::kStatisticsJob));
-    EXPECT_FALSE(h->JobOn(Connection::kChunkJob));
-    EXPECT_EQ(h->OwnPlayerId(), 512);
-    EXPECT_EQ(h->PositionX(), 8192);
-    EXPECT_EQ(h->PositionY(), 8192);
-    EXPECT_EQ(h->AveragePing(), 0);
-
-    h->SetJob(Connection::kReconnectJob, true);
-    h->OnArenaEntered();
-    EXPECT_TRUE(h->JobOn(Connection::kPositionJob));
-    EXPECT_TRUE(h->JobOn(Connection::kSyncJob));
-    EXPECT_TRUE(h->JobOn(Connection::kChunkJob));
-    EXPECT_FALSE(h->JobOn(Connection::kReconnectJob));
-
-    h->SetInArena(true);
-    h->SetOwnRecordSeen(true);
-    h->SetOwnPlayerId(7);
-    h->SetJob(Connection::kReconnectJob, true);
-    h->OnArenaChange();
-    EXPECT_FALSE(h->JobOn(Connection::kPositionJob));
-    EXPECT_FALSE(h->JobOn(Connection::kSyncJob));
-    EXPECT_FALSE(h->JobOn(Connection::kReconnectJob));
-    EXPECT_TRUE(h->JobOn(Connection::kChunkJob));
-    EXPECT_FALSE(h->InArena());
-    EXPECT_FALSE(h->OwnRecordSeen());
-    EXPECT_EQ(h->OwnPlayerId(), 512);
-}
-
-TEST(ConnectionJobTest, AJobWithThresholdNRunsEveryNPlusOneTicks)
-{
-    ConnectionHarness h;
-    Packet settings(Connection::kArenaSettingsSize);
-    settings.WriteU16(5, Connection::kPositionIntervalOffset);
-    h->StoreArenaSettings(settings);
-    int positions = 0;
-    std::vector<uint32_t> at;
-    h->SetPositionSender([&](Connection& c) {
-        ++positions;
-        at.push_back(c.Now());
-    });
-    const uint32_t start = h.clock.Now();
-    h->OnArenaEntered();
-    h.Ticks(2001);
-    EXPECT_EQ(positions, 2001 / 21);
-    EXPECT_EQ(at.front() - start, 21u);
-    // The synchronisation request goes out on the 2001st tick, directly.
-    const std::vector<Packet> sent = h.TakeSent();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].Size(), 14u);
-    EXPECT_EQ(sent[0].ReadU8(1), 0x05);
-    EXPECT_EQ(sent[0].ReadU32(2), start + 2001);
-}
-
-TEST(ConnectionJobTest, WithoutArenaSettingsThePositionGoesOutEveryTick)
-{
-    ConnectionHarness h;
-    int positions = 0;
-    h->SetPositionSender([&](Connection&) { ++positions; });
-    h->OnArenaEntered();
-    h.Ticks(10);
-    EXPECT_EQ(positions, 10);
-    EXPECT_FALSE(h->HasArenaSettings());
-}
-
-TEST(ConnectionJobTest, ArenaSettingsKeepTheFirst1428BytesAndZeroFillAShortPacket)
-{
-    ConnectionHarness h;
-    Packet shortOne(1300);
-    shortOne.WriteU8(0x0F, 0);
-    shortOne.WriteU16(12, Connection::kPositionIntervalOffset);
-    h->StoreArenaSettings(shortOne);
-    EXPECT_EQ(h->ArenaSettings().Size(), Connection::kArenaSettingsSize);
-    EXPECT_EQ(h->PositionInterval(), 12);
-    EXPECT_EQ(h->ArenaSettings().ReadU8(1378), 0);
-
-    Packet longOne(1500);
-    longOne.WriteU8(0xAA, 1427);
-    longOne.WriteU8(0xBB, 1428);
-    h->StoreArenaSettings(longOne);
-    EXPECT_EQ(h->ArenaSettings().Size(), Connection::kArenaSettingsSize);
-    EXPECT_EQ(h->ArenaSettings().ReadU8(1427), 0xAA);
-    EXPECT_EQ(h->PositionInterval(), 0);
-}
-
-// --- Disconnect, reconnect, destruction ---
-
-TEST(ConnectionDisconnectTest, TheUsersDisconnectEndsEverythingAndStopsTheCountdown)
+TEST(ConnectionTest, TheUsersDisconnectSaysGoodbyeForgetsTheSessionAndStaysDown)
 {
     ConnectionHarness h;
     int clears = 0;
@@ -204,219 +56,230 @@ TEST(ConnectionDisconnectTest, TheUsersDisconnectEndsEverythingAndStopsTheCountd
     h.Handshake();
     h->OnArenaEntered();
     h->SetInArena(true);
-    h->SetOwnRecordSeen(true);
-    h->SetJob(Connection::kReconnectJob, true);
-    for (int i = 0; i < 20; ++i)
-        h->Send(Packet(1200));
+    h->Send(Packet(1200));
     h->SendReliable(HexPacket("0701"));
     h.ServerSends(HexPacket("0003 05000000 0701")); // ahead of its turn, held
     h.TakeSent();
     h.ClearLines();
 
     h->Disconnect(false, false);
-
     EXPECT_THAT(h.Lines(), ElementsAre("Disconnecting..."));
     const std::vector<Packet> sent = h.TakeSent();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_TRUE(IsLeaveArena(sent[0])) << ToHex(sent[0]);
+    EXPECT_TRUE(IsGoodbye(sent));
     EXPECT_EQ(sent[0].ReadU32(2), 1u); // numbered after the chat line
-    EXPECT_TRUE(IsCoreDisconnect(sent[1]));
-    EXPECT_TRUE(h->Reliable().Transfers().empty());
-    for (Connection::Job job : {Connection::kPositionJob, Connection::kSyncJob, Connection::kResendJob,
-                                Connection::kReconnectJob, Connection::kChunkJob})
-        EXPECT_FALSE(h->JobOn(job)) << job;
-    EXPECT_TRUE(h->JobOn(Connection::kStatisticsJob));
-    EXPECT_FALSE(h->CipherState().Active());
-    EXPECT_FALSE(h->InArena());
-    EXPECT_FALSE(h->OwnRecordSeen());
-    EXPECT_EQ(h->Reliable().PendingCount(), 0u);
-    EXPECT_EQ(h->Reliable().HeldCount(), 0u);
-    EXPECT_EQ(h->Reliable().NextOutgoing(), 0u);
-    EXPECT_EQ(h->Reliable().NextExpected(), 0u);
     EXPECT_EQ(clears, 1);
-    EXPECT_EQ(h->PacketsSent(), 0u);
-    EXPECT_EQ(h->PacketsReceived(), 0u);
-    EXPECT_FALSE(h->Connected());
+    EXPECT_FALSE(h->CipherState().Active() || h->InArena() || h->Connected());
+    EXPECT_TRUE(h->Reliable().Transfers().empty());
+    EXPECT_EQ(h->Reliable().HeldCount(), 0u);
+    EXPECT_EQ(h->Reliable().NextOutgoing() + h->Reliable().NextExpected(), 0u); // both count from 0 again
 
-    // Nothing more is read, and no reconnect comes by itself.
+    // Nothing more is read, resent or sent by itself.
     h.Queue(HexPacket("0007"));
     h.Ticks(7000);
     EXPECT_EQ(h.socket->inbox.size(), 1u);
     EXPECT_TRUE(h.TakeSent().empty());
 }
 
-TEST(ConnectionDisconnectTest, ADisconnectBeforeAnyConnectionStillSaysSoAndSends)
+TEST(ConnectionTest, DestructionSaysGoodbyeWithoutAMessage)
 {
-    ConnectionHarness h;
-    h->Disconnect(false, false);
-    EXPECT_THAT(h.Lines(), ElementsAre("Disconnecting..."));
-    const std::vector<Packet> sent = h.TakeSent();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_TRUE(IsLeaveArena(sent[0]));
-    EXPECT_TRUE(IsCoreDisconnect(sent[1]));
+    std::vector<Packet> wire;
+    {
+        ConnectionHarness h;
+        h.socket->mirror = &wire;
+        h.connection.reset();
+        EXPECT_TRUE(h.Lines().empty());
+    }
+    EXPECT_TRUE(IsGoodbye(wire));
 }
 
-TEST(ConnectionDisconnectTest, AnAutomaticDisconnectKeepsReadingAndReconnectsEvery3001Ticks)
+TEST(ConnectionTest, AServerDisconnectKeepsReadingAndReconnectsEvery3001TicksUntilTheArenaIsEntered)
 {
     ConnectionHarness h;
-    h->Store().WriteString("Server", "IP", "127.0.0.1");
-    h->Store().WriteString("Server", "Port", "1");
     h.Handshake();
-    h->SendReliable(Packet(600)); // a queued transfer survives a reconnect
-    h.TakeSent();
-    h.ClearLines();
-
+    h->Send(Packet(600));
     h.ServerSends(HexPacket("0007"));
-    EXPECT_THAT(h.Lines(), ElementsAre("Disconnected by Server.", "Disconnecting..."));
-    EXPECT_TRUE(h->Connected());
-    EXPECT_TRUE(h->JobOn(Connection::kReconnectJob));
-    EXPECT_EQ(h->Reliable().Transfers().size(), 0u); // the disconnect emptied the queue
-    h->SendReliable(Packet(600));
+    EXPECT_TRUE(h->Reliable().Transfers().empty());
+    h->Send(Packet(600)); // queued now, it waits for the next arena
     h.serverCipher.Stop();
     h.TakeSent();
+    h.ClearLines();
 
-    // Still read while waiting: a synchronisation request is answered.
     h.Queue(HexPacket("0005 10000000"));
     h.Ticks(3000);
-    EXPECT_TRUE(h.socket->inbox.empty());
-    EXPECT_EQ(h.TakeSent().size(), 1u);
-    EXPECT_EQ(h.socket->opens, 1);
-
-    h.ClearLines();
-    h.Ticks(1);
-    EXPECT_THAT(h.Lines(), ElementsAre("Attempting to ReConnect....", "Connecting to, IP: 127.0.0.1, Port: 1"));
-    std::vector<Packet> sent = h.TakeSent();
-    ASSERT_EQ(sent.size(), 3u);
-    EXPECT_TRUE(IsLeaveArena(sent[0]));
-    EXPECT_TRUE(IsCoreDisconnect(sent[1]));
-    EXPECT_TRUE(IsEncryptionRequest(sent[2]));
+    EXPECT_EQ(h.TakeSent().size(), 1u); // the sync request was answered
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        h.Ticks(1);
+        std::vector<Packet> sent = h.TakeSent();
+        ASSERT_EQ(sent.size(), 3u);
+        EXPECT_TRUE(IsEncryptionRequest(sent[2]));
+        sent.pop_back();
+        EXPECT_TRUE(IsGoodbye(sent));
+        h.Ticks(3000);
+        EXPECT_TRUE(h.TakeSent().empty());
+    }
+    const std::vector<std::string> lines = h.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Attempting to ReConnect...."), 2);
     EXPECT_EQ(h->Reliable().Transfers().size(), 1u);
     EXPECT_EQ(h.socket->opens, 1); // the socket stays as it is
-
-    h.Ticks(3000);
-    EXPECT_TRUE(h.TakeSent().empty());
-    h.Ticks(1);
-    EXPECT_EQ(h.TakeSent().size(), 3u);
-
     h->OnArenaEntered();
     h.Ticks(3001);
     for (const Packet& p : h.TakeSent())
         EXPECT_FALSE(IsEncryptionRequest(p));
 }
 
-TEST(ConnectionDisconnectTest, DestructionSendsLeaveArenaAndDisconnectWithoutAMessage)
-{
-    std::vector<Packet> wire;
-    {
-        ConnectionHarness h;
-        h.socket->mirror = &wire;
-        h->OnArenaEntered();
-        h->SetInArena(true);
-        h.connection.reset();
-        EXPECT_TRUE(h.Lines().empty());
-    }
-    ASSERT_EQ(wire.size(), 2u);
-    EXPECT_TRUE(IsLeaveArena(wire[0]));
-    EXPECT_TRUE(IsCoreDisconnect(wire[1]));
-}
+// --- Periodic jobs ---
 
-// --- The no-data watchdog ---
-
-TEST(ConnectionWatchdogTest, The31stSilentRunInArenaReconnectsAnd3001TicksLaterTheClientConnectsAgain)
+TEST(ConnectionTest, The31stSilentSecondInTheArenaReconnectsButDataOrLeavingTheArenaStartTheCountAgain)
 {
     ConnectionHarness h;
     h.Handshake();
+    h.TakeSent();
+    h->OnArenaEntered();
+    const uint32_t entered = h.clock.Now();
     h.Ticks(101); // the handshake's bytes count for the first period
     h->SetInArena(true);
-    h.ClearLines();
-
     h.Ticks(30 * 101);
     EXPECT_EQ(Connection::SilentRuns(), 30);
-    EXPECT_TRUE(h.Lines().empty());
+    // Meanwhile a sync request went out, 2,001 ticks after the arena was entered.
+    Packet sync = HexPacket("0005 00000000 02000000 01000000");
+    sync.WriteU32(entered + 2001, 2);
+    EXPECT_THAT(h.TakeSent(), ElementsAre(sync));
 
-    h.Ticks(101);
-    EXPECT_THAT(h.Lines(), ElementsAre("WARNING: No Data for 30 Seconds.. ReConnecting...", "Disconnecting..."));
-    EXPECT_EQ(Connection::SilentRuns(), 0);
-    EXPECT_TRUE(h->JobOn(Connection::kReconnectJob));
-    EXPECT_TRUE(h->Connected());
-    h.serverCipher.Stop();
-    h.TakeSent();
-
-    h.Ticks(3000);
-    EXPECT_EQ(CountOf(h.Lines(), "Attempting to ReConnect...."), 0);
-    h.Ticks(1);
-    EXPECT_EQ(CountOf(h.Lines(), "Attempting to ReConnect...."), 1);
-    const std::vector<Packet> sent = h.TakeSent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_TRUE(IsEncryptionRequest(sent.back()));
-}
-
-TEST(ConnectionWatchdogTest, DataOrLeavingTheArenaResetsTheSilentCount)
-{
-    ConnectionHarness h;
-    h.Handshake();
-    h.Ticks(101);
-    h->SetInArena(true);
-    h.Ticks(30 * 101);
-    EXPECT_EQ(Connection::SilentRuns(), 30);
     h.Queue(HexPacket("0004 00000000"));
     h.Ticks(101);
     EXPECT_EQ(Connection::SilentRuns(), 0);
-
-    h.Ticks(20 * 101);
     h->SetInArena(false);
+    h.Ticks(20 * 101);
+    EXPECT_EQ(Connection::SilentRuns(), 0);
+
+    h->SetInArena(true);
+    h.ClearLines();
+    h.Ticks(30 * 101);
+    EXPECT_TRUE(h.Lines().empty());
     h.Ticks(101);
-    EXPECT_EQ(Connection::SilentRuns(), 0);
-    h.Ticks(100 * 101);
-    EXPECT_EQ(Connection::SilentRuns(), 0);
-    EXPECT_FALSE(Contains(h.Lines(), "WARNING: No Data for 30 Seconds.. ReConnecting..."));
+    EXPECT_THAT(h.Lines(), ElementsAre("WARNING: No Data for 30 Seconds.. ReConnecting...", "Disconnecting..."));
+    EXPECT_TRUE(h->JobOn(Connection::kReconnectJob));
+    EXPECT_TRUE(h->Connected());
 }
 
-TEST(ConnectionWatchdogTest, TheSilentCountOutlivesTheConnection)
-{
-    {
-        ConnectionHarness h;
-        h->SetInArena(true);
-        h.Ticks(5 * 101);
-        EXPECT_EQ(Connection::SilentRuns(), 5);
-        // The harness resets process state when it goes; a real run keeps it.
-        ManualClock clock;
-        FakeOutputView view;
-        FakeUserListView users;
-        ChatOutput output(view, users, h.folder.Path());
-        Connection second(output, std::make_unique<FakeSocket>(), clock);
-        EXPECT_EQ(Connection::SilentRuns(), 5);
-    }
-    EXPECT_EQ(Connection::SilentRuns(), 0);
-}
+// --- Sending ---
 
-// --- Ignore lists, through the Connection ---
-
-TEST(ConnectionIgnoreTest, TogglesAreCaseInsensitiveAndThePermanentListIsSaved)
+TEST(ConnectionTest, PacketsFrom520BytesAndReliablePayloadsFrom514AreQueuedAsTransfers)
 {
     ConnectionHarness h;
-    EXPECT_FALSE(h->IsIgnored("Bob"));
-    h->ToggleIgnore("Bob");
-    EXPECT_TRUE(h->IsIgnored("bOB"));
-    h->TogglePermIgnore("Eve");
-    EXPECT_TRUE(h->IsIgnored("EVE"));
-    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Ignore.txt"), "Eve\r\n");
-    h->ToggleIgnore("BOB");
-    EXPECT_FALSE(h->IsIgnored("Bob"));
-    EXPECT_THAT(h.Lines(), ElementsAre("Ignoring: Bob", "Perm Ignoring: Eve", "Listening: BOB"));
+    h.Handshake();
+    h.TakeSent();
+    Packet packet(519);
+    packet.WriteU8(0x07, 0);
+    h->Send(packet);
+    EXPECT_EQ(packet.ReadU32(1), 0u); // encrypted on a copy
+    h->SendReliable(Packet(513));
+    EXPECT_THAT(h.TakeSent(), ElementsAre(packet, Numbered("0003", 0, Packet(513))));
+    h->Send(Packet(520));
+    h->SendReliable(Packet(514));
+    h->SendReliable(Packet());
+    EXPECT_TRUE(h.TakeSent().empty());
+    EXPECT_EQ(h->Reliable().Transfers().size(), 2u);
+    EXPECT_EQ(h->Reliable().NextOutgoing(), 1u);
 }
 
-TEST(ConnectionIgnoreTest, WithoutAProgramFolderNothingIsIgnored)
+TEST(ConnectionTest, QueuedTransfersGoOutAsReliableBigChunksOneEveryNineTicksOnlyInTheArena)
 {
-    ManualClock clock;
-    FakeOutputView view;
-    FakeUserListView users;
-    TempHome home;
-    ChatOutput output(view, users, home.Path());
-    Connection c(output, std::make_unique<FakeSocket>(), clock);
-    c.ToggleIgnore("x");
-    EXPECT_FALSE(c.IsIgnored("x"));
-    EXPECT_EQ(c.Folder(), nullptr);
+    ConnectionHarness h;
+    h.Handshake();
+    Packet big(1001);
+    big.WriteU8(0x07, 0);
+    big.WriteU8(0xEE, 1000);
+    h->SendReliable(big);
+    h->Send(Packet(600));
+    h.TakeSent();
+    h.Ticks(100);
+    EXPECT_TRUE(h.TakeSent().empty());
+
+    h->OnArenaEntered();
+    std::vector<Packet> pieces;
+    for (int tick = 1; tick <= 9 * 7; ++tick) {
+        h.Ticks(1);
+        for (const Packet& p : h.TakeSent()) {
+            EXPECT_EQ(tick % 9, 0) << "tick " << tick;
+            pieces.push_back(p);
+        }
+    }
+    // 1001 bytes: three pieces; then a turn that removes the emptied transfer; then 600 bytes: two pieces.
+    ASSERT_EQ(pieces.size(), 5u);
+    EXPECT_EQ(pieces[0], Numbered("0003", 0, Numbered("000A", 1001, big.SubRange(0, 500))));
+    EXPECT_EQ(pieces[2], Numbered("0003", 2, Numbered("000A", 1001, HexPacket("EE"))));
+    EXPECT_EQ(pieces[4].ReadU32(8), 600u);
+}
+
+TEST(ConnectionTest, AnUnacknowledgedPacketIsResentEveryTwicePingOr400WithoutOneUntilItIsAcknowledged)
+{
+    for (const uint32_t ping : {0u, 20u}) {
+        SCOPED_TRACE(ping);
+        ConnectionHarness h;
+        h.Handshake();
+        if (ping != 0)
+            h.ServerSends(Numbered("0006", h.clock.Now() - ping, Packet(4)));
+        h->SendReliable(HexPacket("0701"));
+        h->SendReliable(HexPacket("0702"));
+        h.TakeSent();
+        const uint32_t interval = ping != 0 ? 2 * ping : 400, sentAt = h.clock.Now();
+        std::vector<uint32_t> resends;
+        for (uint32_t i = 0; i < 2 * interval + 20; ++i) {
+            h.Ticks(1);
+            for (const Packet& p : h.TakeSent())
+                if (p == Numbered("0003", 0, HexPacket("0701")))
+                    resends.push_back(h.clock.Now() - sentAt);
+        }
+        // The resend job looks every 11 ticks.
+        ASSERT_EQ(resends.size(), 2u);
+        EXPECT_GE(resends[0], interval);
+        EXPECT_LE(resends[0], interval + 10);
+        EXPECT_GE(resends[1] - resends[0], interval);
+        EXPECT_LE(resends[1] - resends[0], interval + 10);
+
+        h.ServerSends(HexPacket("0004 07000000")); // an unknown number changes nothing
+        h.ServerSends(HexPacket("0004 00000000"));
+        h.Ticks(2000);
+        for (const Packet& p : h.TakeSent())
+            EXPECT_EQ(p, Numbered("0003", 1, HexPacket("0702")));
+    }
+}
+
+TEST(ConnectionTest, MoreThan20000BytesSentInOneSecondStopAllSendingForGood)
+{
+    const std::string warning = "WARNING: Packet Send Flood Detected. (Over 20 KB/s) Shutting Down";
+    ConnectionHarness h;
+    h.Handshake();
+    h.Ticks(101); // a fresh statistics period
+    for (int period = 0; period < 3; ++period) {
+        for (int i = 0; i < 40; ++i)
+            h->Send(Packet(500));
+        h.Ticks(101);
+    }
+    EXPECT_FALSE(Connection::FloodStopped());
+    h.TakeSent();
+    h.ClearLines();
+
+    for (int i = 0; i < 41; ++i)
+        h->Send(Packet(500));
+    EXPECT_TRUE(Connection::FloodStopped());
+    EXPECT_EQ(h.TakeSent().size(), 41u); // the packet that crosses the limit still goes out
+    EXPECT_THAT(h.Lines(), ElementsAre("Disconnecting...", warning));
+    const std::string events = ReadWholeFile(h.folder.Path() + "Event.txt");
+    EXPECT_NE(events.find(" -> " + warning + "\r\n"), std::string::npos);
+    EXPECT_FALSE(h->Connected());
+    h.ClearLines();
+
+    // Nothing goes out any more, not even after a new Connect, and no second warning comes.
+    h->BeginConnection();
+    h->SendReliable(HexPacket("0701"));
+    for (int i = 0; i < 100; ++i)
+        h->Send(Packet(500));
+    h.Ticks(1000);
+    EXPECT_TRUE(h.TakeSent().empty());
+    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Event.txt"), events);
+    EXPECT_THAT(h.Lines(), ElementsAre("Connecting to, IP: 0.0.0.0, Port: 0"));
 }
 
 } // namespace
