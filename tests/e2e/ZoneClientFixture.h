@@ -22,44 +22,23 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
-// A piece of shown text and its colour.
-struct Piece {
-    std::string text;
-    Rgb colour;
-    bool operator==(const Piece& o) const { return text == o.text && colour == o.colour; }
-};
-
-inline void PrintTo(const Piece& piece, std::ostream* os)
+inline std::vector<std::string> SplitLines(const std::string& text, const std::string& separator)
 {
-    *os << '"' << piece.text << "\" rgb(" << int(piece.colour.r) << "," << int(piece.colour.g) << ","
-        << int(piece.colour.b) << ")";
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + separator.size())
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
 }
 
-// A shown line as its pieces.
-using Line = std::vector<Piece>;
-
-inline Line Whole(const std::string& text, int slot) { return {{text, ChatOutput::SlotColour(slot)}}; }
-
-// Padded name, "> " and text, as lines from players show.
-inline Line FromPlayer(const std::string& name, const std::string& text, int slot)
+inline std::string MadeFolder(const std::string& path)
 {
-    const Rgb colour = ChatOutput::SlotColour(slot);
-    return {{std::string(name.size() < 20 ? 20 - name.size() : 0, ' '), colour},
-            {name, colour},
-            {"> ", colour},
-            {text, colour}};
-}
-
-inline std::string TextOf(const Line& line)
-{
-    std::string text;
-    for (const Piece& piece : line)
-        text += piece.text;
-    return text;
+    std::filesystem::create_directories(path);
+    return path;
 }
 
 // Every file under a folder with its contents, to see what a test wrote where.
@@ -67,10 +46,9 @@ inline std::map<std::string, std::string> FilesUnder(const std::string& folder)
 {
     namespace fs = std::filesystem;
     std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string relative = fs::relative(entry.path(), folder).string();
-        files[relative] = entry.is_directory() ? std::string("<folder>") : ReadWholeFile(entry.path().string());
-    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        files[fs::relative(entry.path(), folder).string()] =
+            entry.is_directory() ? std::string("<folder>") : ReadWholeFile(entry.path().string());
     return files;
 }
 
@@ -78,18 +56,15 @@ class ZoneClientTest : public ::testing::Test {
 protected:
     // Moderate trouble on the line, both ways.
     static constexpr LinkFaults kRoughNetwork{0.1, 0.1, 0.1, 2};
-    static constexpr int kWhite = ChatOutput::kSlotWhite;
 
-    ZoneClientTest() { Connection::ResetProcessStateForTests(); }
+    ZoneClientTest() { Set(Settings::UserName, "Tester"); }
     ~ZoneClientTest() override { Stop(); }
 
-    // The settings the user made, a fresh simulator with its zone server, and a
-    // client started on the program folder that connects as the frame does. The
-    // socket's and the connection's own lines are left out of NewLines.
+    // A fresh simulator with its zone server, and a client started on the program
+    // folder that connects as the frame does; the connection's own lines are skipped.
     void Start(ArenaScript script = {}, ZoneSimOptions options = {})
     {
         Stop();
-        Connection::ResetProcessStateForTests();
         sim = std::make_unique<ZoneSim>(clock, std::move(options));
         ASSERT_TRUE(sim->Listening());
         server = std::make_unique<ZoneServer>(*sim, std::move(script));
@@ -97,8 +72,7 @@ protected:
         settings.WriteString("Server", "Port", std::to_string(sim->Port()));
         connection = std::make_unique<Connection>(output, std::make_unique<UdpSocket>(), clock);
         StartZone(*connection, program);
-        ASSERT_TRUE(connection->OpenSocket());
-        connection->BeginConnection();
+        Reconnect();
         NewLines();
     }
     void Stop()
@@ -108,8 +82,7 @@ protected:
         sim.reset();
         Connection::ResetProcessStateForTests();
     }
-
-    // Connect again, as the user does from the menu after a disconnect.
+    // Connect, as the user does from the menu.
     void Reconnect()
     {
         ASSERT_TRUE(connection->OpenSocket());
@@ -121,7 +94,6 @@ protected:
         settings.WriteString(key.group, key.key, value);
     }
     ZoneSession& Zone() { return *SessionOf(*connection); }
-    const Player* Me() { return Zone().players.Get(connection->OwnPlayerId()); }
 
     // One frame-timer tick of the client, then one poll of the simulator; a hundredth passes.
     void Step()
@@ -132,21 +104,16 @@ protected:
         output.FlushOneLine();
         sim->Poll();
         clock.Advance(1);
-        ++steps;
     }
     bool StepUntil(const std::function<bool()>& done, int limit)
     {
-        for (int i = 0; i < limit; ++i) {
-            if (done())
-                return true;
+        for (int i = 0; i < limit && !done(); ++i)
             Step();
-        }
         return done();
     }
     void Steps(int n)
     {
-        for (int i = 0; i < n; ++i)
-            Step();
+        StepUntil([] { return false; }, n);
     }
 
     bool HandshakeDone()
@@ -164,9 +131,9 @@ protected:
         return StepUntil([this] { return Settled(); }, limit);
     }
     // Login, arena entry, roster and map handled, and everything acknowledged.
-    bool InArena(int limit = 20000)
+    bool InArena()
     {
-        return StepUntil([this] { return connection->InArena() && Settled(); }, limit);
+        return StepUntil([this] { return connection->InArena() && Settled(); }, 20000);
     }
     bool EnterArena(const LinkFaults& faults = LinkFaults{})
     {
@@ -175,35 +142,34 @@ protected:
         sim->SetFaults(faults, faults);
         return InArena();
     }
+    bool Disconnected()
+    {
+        return StepUntil([this] { return sim->Peer() != nullptr && sim->Peer()->ClientLeft(); }, 20000) &&
+               !connection->Connected();
+    }
 
-    // The lines shown since the last call, each as its pieces.
-    std::vector<Line> NewLines()
+    // The lines shown since the last call.
+    std::vector<std::string> NewLines()
     {
         while (output.QueuedPieces() > 0)
             output.FlushOneLine();
-        std::vector<Line> lines;
-        for (; runsSeen_ < view.runs.size(); ++runsSeen_) {
-            std::string text = view.runs[runsSeen_].text;
-            const bool breaks = !text.empty() && text[0] == '\n';
-            if (breaks)
-                text.erase(0, 1);
-            if (breaks || lines.empty())
-                lines.emplace_back();
-            lines.back().push_back({text, view.runs[runsSeen_].colour});
-        }
-        return lines;
+        const std::string fresh = view.ShownText().substr(seen_);
+        seen_ += fresh.size();
+        if (fresh.empty())
+            return {};
+        return SplitLines(fresh[0] == '\n' ? fresh.substr(1) : fresh, "\n");
     }
-    std::vector<std::string> NewTexts()
+    std::vector<Packet> ChatPackets() const
     {
-        std::vector<std::string> texts;
-        for (const Line& line : NewLines())
-            texts.push_back(TextOf(line));
-        return texts;
+        std::vector<Packet> packets;
+        for (const HeardChat& chat : server->Chats())
+            packets.push_back(chat.packet);
+        return packets;
     }
 
     TempHome home;
     TempDir sandbox; // the program folder and whatever a hostile name might reach beside it
-    std::string program = MakeFolder(sandbox.Path() + "Quillon/");
+    std::string program = MadeFolder(sandbox.Path() + "Quillon/");
     FakeOutputView view;
     FakeUserListView users;
     ChatOutput output{view, users, program};
@@ -212,14 +178,7 @@ protected:
     std::unique_ptr<ZoneSim> sim;
     std::unique_ptr<ZoneServer> server;
     std::unique_ptr<Connection> connection;
-    int steps = 0;
 
 private:
-    static std::string MakeFolder(const std::string& path)
-    {
-        std::filesystem::create_directories(path);
-        return path;
-    }
-
-    size_t runsSeen_ = 0;
+    size_t seen_ = 0;
 };
