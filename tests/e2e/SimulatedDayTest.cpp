@@ -28,10 +28,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -98,45 +96,39 @@ size_t HeapInUse()
 
 unsigned long long U(uint64_t n) { return n; }
 
-// One direction of reliable traffic. Messages carry increasing numbers; each must
+// One direction of reliable traffic. Messages carry consecutive numbers; each must
 // arrive once, in order, and within a connection none may be skipped. Those
 // still on their way when their connection ends are lost with it.
-class DeliveryCheck {
-public:
-    explicit DeliveryCheck(std::string name) : name_(std::move(name)) {}
+struct DeliveryCheck {
+    const char* name;
+    uint64_t connection = 0, sent = 0, delivered = 0, lost = 0;
+    uint32_t next = 1, last = 0; // in flight: next to last
+    int problems = 0;
 
-    void ConnectionIs(uint64_t connection)
+    uint32_t InFlight() const { return last + 1 - next; }
+    void ConnectionIs(uint64_t now)
     {
-        if (connection == connection_)
+        if (now == connection)
             return;
-        lost += pending_.size();
-        pending_.clear();
-        connection_ = connection;
+        lost += InFlight();
+        next = last + 1;
+        connection = now;
     }
-    void Sent(uint32_t number, uint64_t connection)
+    void Sent(uint32_t number, uint64_t now)
     {
-        ConnectionIs(connection);
-        pending_.push_back(number);
+        ConnectionIs(now);
+        last = number;
         ++sent;
     }
     void Arrived(uint32_t number)
     {
         ++delivered;
-        if (!pending_.empty() && pending_.front() == number)
-            pending_.pop_front();
-        else if (++problems_ <= 10)
-            ADD_FAILURE() << name_ << ": message " << number << " arrived, expected "
-                          << (pending_.empty() ? std::string("none") : std::to_string(pending_.front()));
+        if (number == next && next <= last)
+            ++next;
+        else if (++problems <= 10)
+            ADD_FAILURE() << name << ": message " << number << " arrived, expected "
+                          << (next <= last ? std::to_string(next) : std::string("none"));
     }
-    size_t InFlight() const { return pending_.size(); }
-
-    uint64_t sent = 0, delivered = 0, lost = 0;
-
-private:
-    std::string name_;
-    std::deque<uint32_t> pending_;
-    uint64_t connection_ = 0;
-    int problems_ = 0;
 };
 
 // The output area: reads the numbers of the messages shown and keeps no text
@@ -181,14 +173,11 @@ private:
     UdpSocket socket_;
 };
 
-// How much of everything one run has.
+// How much of everything one run has: the server drops the client serverDisconnects
+// times and is gone for outageTicks `outages` times; fileRounds files are pushed,
+// each asked back later.
 struct DayPlan {
-    uint32_t hours;
-    uint32_t serverDisconnects;
-    uint32_t outages; // the server gone for outageTicks, then back
-    uint32_t outageTicks;
-    uint32_t mapChanges;
-    uint32_t fileRounds; // a file pushed, and later asked back
+    uint32_t hours, serverDisconnects, outages, outageTicks, mapChanges, fileRounds;
 };
 
 class SimulatedDay {
