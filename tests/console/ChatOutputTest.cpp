@@ -9,18 +9,17 @@
 
 namespace {
 
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kYellow{255, 255, 0};
-constexpr Rgb kLightBlue{160, 160, 255};
+const Rgb kWhite{255, 255, 255};
 
 class ChatOutputTest : public ::testing::Test {
 protected:
+    ChatOutputTest() { std::filesystem::create_directory(folder.Path() + "Logs"); }
     void Drain()
     {
         while (out.QueuedPieces() > 0)
             out.FlushOneLine();
     }
+    std::string LogFile(const std::string& name) { return ReadWholeFile(folder.Path() + "Logs/" + name); }
 
     TempDir folder;
     FakeOutputView view;
@@ -28,32 +27,25 @@ protected:
     ChatOutput out{view, list, folder.Path()};
 };
 
-TEST_F(ChatOutputTest, LineBreaksGoInFrontOfTheNextPieceOnly)
+TEST_F(ChatOutputTest, LineBreaksGoInFrontOfTheNextPieceAndEachSlotHasItsColour)
 {
     out.Print("a", 16, true);
     out.Print("b", 0);
     out.Print("c", 3, true);
-    out.Print("d", 16, true);
+    out.Print("one\ntwo", 8, true);
     Drain();
+    EXPECT_EQ(view.ShownText(), "a\nbc\none\ntwo"); // never ends with an empty line
     ASSERT_EQ(view.runs.size(), 4u);
-    EXPECT_EQ(view.runs[0].text, "a");
-    EXPECT_EQ(view.runs[1].text, "\nb");
     EXPECT_EQ(view.runs[2].text, "c");
-    EXPECT_EQ(view.runs[3].text, "\nd");
-    EXPECT_EQ(view.runs[0].colour, kWhite);
-    EXPECT_EQ(view.runs[1].colour, kGreen);
-    EXPECT_EQ(view.runs[2].colour, kYellow);
-    EXPECT_EQ(view.ShownText(), "a\nbc\nd"); // never ends with an empty line
-}
 
-TEST_F(ChatOutputTest, SlotsMapToTheirColoursAndAnythingElseIsWhite)
-{
-    const Rgb expected[] = {{0, 255, 0},   {160, 160, 255}, {160, 160, 255}, {255, 255, 0}, {160, 160, 255},
-                            {0, 255, 0},   {255, 0, 0},     {0, 255, 0},     {255, 0, 0},   {255, 128, 0}};
+    const Rgb green{0, 255, 0}, blue{160, 160, 255}, yellow{255, 255, 0}, red{255, 0, 0};
+    const Rgb slots[] = {green, blue, blue, yellow, blue, green, red, green, red, {255, 128, 0}};
     for (int slot = 0; slot < 10; ++slot)
-        EXPECT_EQ(ChatOutput::SlotColour(slot), expected[slot]) << slot;
+        EXPECT_EQ(ChatOutput::SlotColour(slot), slots[slot]) << slot;
     for (int slot : {10, 16, -1, 1000})
         EXPECT_EQ(ChatOutput::SlotColour(slot), kWhite) << slot;
+    EXPECT_EQ(view.runs[0].colour, kWhite);
+    EXPECT_EQ(view.runs[3].colour, red);
 }
 
 TEST_F(ChatOutputTest, OnePieceShowsPerTickAndNoneWhileScrolledBack)
@@ -61,8 +53,6 @@ TEST_F(ChatOutputTest, OnePieceShowsPerTickAndNoneWhileScrolledBack)
     for (int i = 0; i < 50; ++i)
         out.Print("piece " + std::to_string(i), 2, true);
     out.FlushOneLine();
-    EXPECT_EQ(view.runs.size(), 1u);
-
     view.atEnd = false;
     for (int i = 0; i < 10; ++i)
         out.FlushOneLine();
@@ -70,90 +60,20 @@ TEST_F(ChatOutputTest, OnePieceShowsPerTickAndNoneWhileScrolledBack)
     EXPECT_EQ(out.QueuedPieces(), 49u);
 
     view.atEnd = true;
-    for (int i = 0; i < 49; ++i)
+    for (int i = 0; i < 50; ++i) // the last on an empty queue
         out.FlushOneLine();
     ASSERT_EQ(view.runs.size(), 50u);
     EXPECT_EQ(view.runs[49].text, "\npiece 49");
-    out.FlushOneLine(); // an empty queue is fine
-    EXPECT_EQ(view.runs.size(), 50u);
 }
 
-TEST_F(ChatOutputTest, EmbeddedLineFeedsStayInOnePiece)
-{
-    out.Print("one\ntwo", 8, true);
-    out.FlushOneLine();
-    ASSERT_EQ(view.runs.size(), 1u);
-    EXPECT_EQ(view.runs[0].text, "one\ntwo");
-    EXPECT_EQ(view.runs[0].colour, (Rgb{255, 0, 0}));
-}
-
-TEST_F(ChatOutputTest, UserListIsPreparedSortedWithoutCaseAndDrawnByKind)
-{
-    EXPECT_EQ(list.header, "No Info");
-    EXPECT_EQ(list.columnWidth, 178);
-    ASSERT_EQ(list.icons.size(), 2u);
-
-    out.AddUser("carl", ChatOutput::kOtherFreq);
-    out.AddUser("bob", ChatOutput::kOwnFreqSpec);
-    out.AddUser("Alice", ChatOutput::kOwnFreq);
-    EXPECT_EQ(list.Names(), (std::vector<std::string>{"Alice", "bob", "carl"}));
-    EXPECT_EQ(list.entries[0].colour, kYellow);
-    EXPECT_EQ(list.entries[0].image, 0);
-    EXPECT_EQ(list.entries[1].colour, kYellow);
-    EXPECT_EQ(list.entries[1].image, 1);
-    EXPECT_EQ(list.entries[2].colour, kLightBlue);
-
-    out.SetUserKind("BOB", ChatOutput::kOtherFreqSpec);
-    EXPECT_EQ(list.entries[1].colour, kLightBlue);
-    EXPECT_EQ(list.entries[1].image, 1);
-
-    out.RemoveUser("ALICE");
-    out.RemoveUser("nobody");
-    out.SetUserKind("nobody", ChatOutput::kOwnFreq);
-    EXPECT_EQ(list.Names(), (std::vector<std::string>{"bob", "carl"}));
-
-    out.SetUserListTitle("Total Players: 2");
-    EXPECT_EQ(list.header, "Total Players: 2");
-}
-
-TEST_F(ChatOutputTest, SpectatorIconIsAGreenSOnBlack)
-{
-    const Picture black = ChatOutput::UserIcon(0);
-    const Picture s = ChatOutput::UserIcon(1);
-    ASSERT_EQ(s.width, 17);
-    ASSERT_EQ(s.height, 15);
-    int green = 0;
-    for (int y = 0; y < 15; ++y)
-        for (int x = 0; x < 17; ++x) {
-            EXPECT_EQ(black.At(x, y), (Rgb{0, 0, 0}));
-            if (s.At(x, y) == kGreen)
-                ++green;
-        }
-    EXPECT_EQ(green, 4 + 1 + 1 + 3 + 1 + 1 + 4);
-    EXPECT_EQ(s.At(8, 4), kGreen);
-    EXPECT_EQ(s.At(11, 4), kGreen);
-    EXPECT_EQ(s.At(7, 6), kGreen);
-    EXPECT_EQ(s.At(11, 9), kGreen);
-    EXPECT_EQ(s.At(7, 10), kGreen);
-    EXPECT_EQ(s.At(11, 10), (Rgb{0, 0, 0}));
-}
-
-class ChatOutputLogTest : public ChatOutputTest {
-protected:
-    void SetUp() override { std::filesystem::create_directory(folder.Path() + "Logs"); }
-    std::string LogFile(const std::string& name) { return ReadWholeFile(folder.Path() + "Logs/" + name); }
-};
-
-TEST_F(ChatOutputLogTest, LoggedPiecesJoinAsOnScreenWithoutTheQueuedLineFeed)
+TEST_F(ChatOutputTest, TheLogJoinsPiecesAsShownWithCrLfAndStopsWithoutUsingTheName)
 {
     out.ToggleLog("");
     out.Print("   Bob", 2);
     out.Print("> ", 2);
     out.Print("hello", 2, true);
     out.Print("next", 16, true);
-    EXPECT_EQ(LogFile("session.log"), "Opened Logfile: session.log\r\n   Bob> hello\r\nnext\r\n");
-
-    out.ToggleLog("other.txt"); // switches off; the name is not used
+    out.ToggleLog("other.txt");
     out.Print("unlogged", 16, true);
     EXPECT_EQ(LogFile("session.log"), "Opened Logfile: session.log\r\n   Bob> hello\r\nnext\r\n");
     EXPECT_FALSE(FileExists(folder.Path() + "Logs/other.txt"));
@@ -161,7 +81,7 @@ TEST_F(ChatOutputLogTest, LoggedPiecesJoinAsOnScreenWithoutTheQueuedLineFeed)
     EXPECT_NE(view.ShownText().find("Closed Logfile: session.log"), std::string::npos);
 }
 
-TEST_F(ChatOutputLogTest, SaveBufferWritesTheShownTextThenLogsOn)
+TEST_F(ChatOutputTest, SaveBufferAppendsTheShownTextThenLogsOn)
 {
     WriteWholeFile(folder.Path() + "Logs/mine.log", "earlier\r\n");
     out.Print("first", 16, true);
@@ -173,7 +93,7 @@ TEST_F(ChatOutputLogTest, SaveBufferWritesTheShownTextThenLogsOn)
     EXPECT_TRUE(out.Logging());
 }
 
-TEST_F(ChatOutputLogTest, AnUnwritableLogDropsPiecesQuietly)
+TEST_F(ChatOutputTest, AnUnwritableLogDropsPiecesQuietly)
 {
     std::filesystem::remove(folder.Path() + "Logs");
     out.ToggleLog("x.log");
