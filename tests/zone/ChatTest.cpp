@@ -17,14 +17,6 @@ protected:
         return {{std::string(20 - name.size(), ' ') + name + "> " + text, Slot(kind)}};
     }
     std::deque<std::string> Recent() { return Session().recentSenders.Names(); }
-    // The zone packets sent since the last call.
-    std::vector<Packet> Sent()
-    {
-        std::vector<Packet> packets;
-        for (const SentZonePacket& s : SentZone())
-            packets.push_back(s.packet);
-        return packets;
-    }
     static std::vector<Packet> ChatOut(int kind, uint16_t target, const std::string& text)
     {
         Packet p(uint32_t(text.size()) + 6);
@@ -75,33 +67,31 @@ TEST_F(ChatTest, IgnoredSendersAreNeitherShownNorAnsweredNorNoted)
         uint16_t sender;
         const char* text;
         bool shown;
-    } cases[] = {
-        {kChatPublicMacro, 3, "x", false},
-        {kChatPublic, 3, "x", false},
-        {kChatTeam, 3, "x", false},
-        {kChatFrequency, 3, "x", false},
-        {kChatPrivate, 3, "x", false},
-        {kChatPrivate, 5, "Bob", true},
-        {kChatRemotePrivate, 0, "(Bob)x", false},
-        {kChatRemotePrivate, 3, "(Carl)Bob", true},
-        {kChatRemotePrivate, 3, "Bob)x", true},
-        {kChatChannel, 3, "1:Bob> x", false},
-        {kChatChannel, 3, "1:BOB", false},
-        {kChatChannel, 3, "1:Carl> Bob", true},
-        {kChatArena, 3, "Bob", true},
-        {kChatServerNotice, 3, "Bob", true},
-        {kChatSysopWarning, 3, "Bob", true},
-    };
+    } cases[] = {{kChatPublicMacro, 3, "x", false},
+                 {kChatPublic, 3, "x", false},
+                 {kChatTeam, 3, "x", false},
+                 {kChatFrequency, 3, "x", false},
+                 {kChatPrivate, 3, "x", false},
+                 {kChatPrivate, 5, "Bob", true},
+                 {kChatRemotePrivate, 0, "(Bob)x", false},
+                 {kChatRemotePrivate, 3, "(Carl)Bob", true},
+                 {kChatRemotePrivate, 3, "Bob)x", true},
+                 {kChatChannel, 3, "1:Bob> x", false},
+                 {kChatChannel, 3, "1:BOB", false},
+                 {kChatChannel, 3, "1:Carl> Bob", true},
+                 {kChatArena, 3, "Bob", true},
+                 {kChatServerNotice, 3, "Bob", true},
+                 {kChatSysopWarning, 3, "Bob", true}};
     h->ToggleIgnore("bob");
     Session().away.Set(" away");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         Shown();
-        Sent();
+        SentZone();
         const std::deque<std::string> recent = Recent();
         EXPECT_EQ(Receive(c.kind, c.sender, c.text).empty(), !c.shown);
         if (!c.shown) {
-            EXPECT_TRUE(Sent().empty()); // no away reply
+            EXPECT_TRUE(SentZone().empty()); // no away reply
             EXPECT_EQ(Recent(), recent);
         }
     }
@@ -129,7 +119,7 @@ TEST_F(ChatTest, AwayAnswersEachSenderAtMostOnceAMinuteWhereTheSenderIs)
     Session().away.Set(" back soon");
     Shown();
     Feed(ChatPacket(kChatPrivate, 3, "hi"));
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 3, "back soon"));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, "back soon"));
     std::vector<ShownLine> expected = From(kChatPrivate, "Bob", "hi");
     expected.push_back(From(kChatPrivate, "Me", "back soon")[0]);
     EXPECT_EQ(Shown(), expected);
@@ -137,36 +127,36 @@ TEST_F(ChatTest, AwayAnswersEachSenderAtMostOnceAMinuteWhereTheSenderIs)
     Feed(ChatPacket(kChatPrivate, 3, "hi"));
     h.clock.Advance(5999);
     Feed(ChatPacket(kChatPrivate, 3, "still there?"));
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(SentZone().empty());
     Feed(ChatPacket(kChatPrivate, 5, "me too")); // another sender has a turn of its own
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 5, "back soon"));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 5, "back soon"));
     h.clock.Advance(1);
     Feed(ChatPacket(kChatPrivate, 3, "hello?"));
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 3, "back soon"));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, "back soon"));
 
     Session().away.Set(" gone fishing"); // a new message is news to everyone
     Feed(ChatPacket(kChatPrivate, 3, "again"));
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 3, "gone fishing"));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, "gone fishing"));
     // A remote sender is answered remotely, or privately when present here.
     Feed(ChatPacket(kChatRemotePrivate, 0, "(Zed)hi"));
-    EXPECT_EQ(Sent(), ChatOut(kChatRemotePrivate, 0, ":Zed:gone fishing"));
+    EXPECT_EQ(SentZone(), ChatOut(kChatRemotePrivate, 0, ":Zed:gone fishing"));
     Feed(ChatPacket(kChatRemotePrivate, 0, "(carl)hi"));
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 5, "gone fishing"));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 5, "gone fishing"));
     for (const char* nameless : {"no sender", "()nameless"})
         Feed(ChatPacket(kChatRemotePrivate, 0, nameless));
     Feed(ChatPacket(kChatPrivate, 9, "from a free slot"));
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(SentZone().empty());
 }
 
 TEST_F(ChatTest, TextIsCutTo250CharactersBeforeTheMarkerIsDropped)
 {
     const std::string body(300, 'x');
     SendChat(*h, body, kChatPublic, 0, false);
-    EXPECT_EQ(Sent(), ChatOut(kChatPublic, 0, std::string(250, 'x')));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPublic, 0, std::string(250, 'x')));
     SendChat(*h, "/" + body, kChatPrivate, 3, false);
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 3, std::string(249, 'x')));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, std::string(249, 'x')));
     SendChat(*h, ":Bob:" + body, kChatRemotePrivate, 0, false);
-    EXPECT_EQ(Sent(), ChatOut(kChatPrivate, 3, std::string(245, 'x')));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, std::string(245, 'x')));
 }
 
 } // namespace

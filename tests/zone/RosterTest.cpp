@@ -6,32 +6,20 @@ namespace {
 
 using RosterTest = ZoneTest;
 
-TEST_F(RosterTest, TwentyPlayersInThreePacketsAreAnnouncedOnlyAfterTheOwnRecord)
+TEST_F(RosterTest, ArrivalsAreAnnouncedOnlyAfterTheOwnRecordAndListedWithoutRegardToCase)
 {
     Filters().enterNotices = true;
-    Feed(HexPacket("01 0C00")); // own id 12
-    const auto name = [](int id) {
-        return id == 12 ? std::string("Me") : (id % 2 ? "Pilot" : "pilot") + std::to_string(100 + id).substr(1);
-    };
-    std::vector<std::vector<Record>> packets(3);
-    for (int id = 0; id < 20; ++id)
-        packets[id < 8 ? 0 : id < 15 ? 1 : 2].push_back({uint16_t(id), name(id), 0, 0});
-    Feed(EnteringPacket(packets[0]));
-    EXPECT_EQ(h.users.header, "Total Players: 8");
+    Feed(HexPacket("01 0300")); // own id 3
+    Feed(EnteringPacket({{1, "carl"}, {2, "Bob"}}));
+    EXPECT_EQ(h.users.header, "Total Players: 2");
     EXPECT_FALSE(h->OwnRecordSeen());
-    Feed(EnteringPacket(packets[1]));
-    Feed(EnteringPacket(packets[2]));
-
-    std::vector<ShownLine> entered;
-    for (int id = 13; id < 20; ++id)
-        entered.push_back({"Enter: \"" + name(id) + "\" has entered the arena.", Slot(ChatOutput::kSlotWhite)});
-    EXPECT_EQ(Shown(), entered);
-    EXPECT_EQ(h.users.header, "Total Players: 20");
-    std::vector<std::string> sorted{"Me"};
-    for (int id = 0; id < 20; ++id)
-        if (id != 12)
-            sorted.push_back(name(id));
-    EXPECT_EQ(h.users.Names(), sorted);
+    Feed(EnteringPacket({{0, "dave"}, {3, "Me"}, {4, "alice"}}));
+    Feed(EnteringPacket({{5, "Eve"}}));
+    const Rgb white = Slot(ChatOutput::kSlotWhite);
+    EXPECT_EQ(Shown(), (std::vector<ShownLine>{{"Enter: \"alice\" has entered the arena.", white},
+                                               {"Enter: \"Eve\" has entered the arena.", white}}));
+    EXPECT_EQ(h.users.header, "Total Players: 6");
+    EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"alice", "Bob", "carl", "dave", "Eve", "Me"}));
 }
 
 TEST_F(RosterTest, AShortLastRecordReadsAsZerosPastTheEnd)

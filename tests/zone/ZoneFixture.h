@@ -24,11 +24,6 @@ inline void PrintTo(const ShownLine& line, std::ostream* os)
         << ")";
 }
 
-struct SentZonePacket {
-    Packet packet; // the zone packet, reliable header taken off
-    bool reliable = false;
-};
-
 // A started zone on a scripted socket. Tests feed server packets straight into
 // Dispatch and read back the lines shown, the user list and the zone packets sent.
 class ZoneTest : public ::testing::Test {
@@ -72,16 +67,16 @@ protected:
         return texts;
     }
 
-    // Zone packets sent since the last call; core packets (acknowledgements,
-    // synchronisation, disconnect) are left out.
-    std::vector<SentZonePacket> SentZone()
+    // Zone packets sent since the last call, reliable header taken off; core packets
+    // (acknowledgements, synchronisation, disconnect) are left out.
+    std::vector<Packet> SentZone()
     {
-        std::vector<SentZonePacket> zone;
+        std::vector<Packet> zone;
         for (const Packet& p : h.TakeSent()) {
             if (p.Size() > 6 && p.ReadU8(0) == 0x00 && p.ReadU8(1) == 0x03)
-                zone.push_back({p.SubRange(6, 0), true});
+                zone.push_back(p.SubRange(6, 0));
             else if (!p.Empty() && p.ReadU8(0) != 0x00)
-                zone.push_back({p, false});
+                zone.push_back(p);
         }
         return zone;
     }
