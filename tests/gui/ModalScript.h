@@ -15,46 +15,47 @@
 // unshown and counted as unexpected.
 class ModalScript : public wxModalDialogHook {
 public:
-    using Answer = std::function<int(wxDialog&)>;
-    using Act = std::function<void(wxDialog&)>;
+    using Step = std::function<int(wxDialog&)>;
 
     ModalScript()
     {
         Register();
-        watchdog_.Bind(wxEVT_TIMER, &ModalScript::OnWatchdog, this);
+        // A step that fails to end its dialog must not hang the test run.
+        watchdog_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            ADD_FAILURE() << "dialog \"" << shown_->GetTitle() << "\" was left open";
+            shown_->EndModal(wxID_CANCEL);
+        });
     }
     ~ModalScript() override { Unregister(); }
 
     // The dialog is not shown: `answer` may fill it in, and what it returns is
     // what ShowModal returns.
-    void Then(Answer answer) { steps_.push_back({std::move(answer), nullptr}); }
+    void Then(Step answer) { steps_.push_back({std::move(answer), false}); }
     // The dialog is shown for real; once it is on screen, `act` runs inside its
     // modal loop and must end it (click a button, close it).
-    void ThenWhileShown(Act act) { steps_.push_back({nullptr, std::move(act)}); }
+    void ThenWhileShown(std::function<void(wxDialog&)> act)
+    {
+        steps_.push_back({[act](wxDialog& d) { return act(d), 0; }, true});
+    }
 
     int Enter(wxDialog* dialog) override
     {
         ++opened;
-        if (steps_.empty()) {
-            ++unexpected;
-            return wxID_CANCEL;
-        }
-        Step step = std::move(steps_.front());
+        if (steps_.empty())
+            return ++unexpected, wxID_CANCEL;
+        auto [step, shown] = std::move(steps_.front());
         steps_.pop_front();
-        if (step.answer)
-            return step.answer(*dialog);
+        if (!shown)
+            return step(*dialog);
         shown_ = dialog;
-        WhenOnScreen(dialog, std::move(step.act));
-        // A step that fails to end its dialog must not hang the test run.
-        watchdog_.StartOnce(kWatchdogMs);
+        WhenOnScreen(dialog, std::move(step));
+        watchdog_.StartOnce(10000);
         return wxID_NONE;
     }
     void Exit(wxDialog* dialog) override
     {
-        if (dialog == shown_) {
+        if (dialog == shown_)
             watchdog_.Stop();
-            shown_ = nullptr;
-        }
     }
 
     bool Done() const { return steps_.empty(); }
@@ -63,32 +64,17 @@ public:
     int unexpected = 0;
 
 private:
-    static constexpr int kWatchdogMs = 10000;
-
-    struct Step {
-        Answer answer;
-        Act act;
-    };
-
-    static void WhenOnScreen(wxDialog* dialog, Act act)
+    static void WhenOnScreen(wxDialog* dialog, Step step)
     {
-        dialog->CallAfter([dialog, act = std::move(act)]() mutable {
+        dialog->CallAfter([dialog, step = std::move(step)]() mutable {
             if (dialog->IsShownOnScreen())
-                act(*dialog);
+                step(*dialog);
             else
-                WhenOnScreen(dialog, std::move(act));
+                WhenOnScreen(dialog, std::move(step));
         });
     }
 
-    void OnWatchdog(wxTimerEvent&)
-    {
-        if (shown_ == nullptr || !shown_->IsModal())
-            return;
-        ADD_FAILURE() << "dialog \"" << shown_->GetTitle() << "\" was left open";
-        shown_->EndModal(wxID_CANCEL);
-    }
-
-    std::deque<Step> steps_;
+    std::deque<std::pair<Step, bool>> steps_; // a step and whether its dialog is shown
     wxDialog* shown_ = nullptr;
     wxTimer watchdog_;
 };
@@ -101,14 +87,4 @@ inline void ClickChild(wxDialog& dialog, int id)
     wxUIActionSimulator sim;
     sim.MouseMove(child->GetScreenRect().GetPosition() + child->GetSize() / 2);
     sim.MouseClick();
-}
-
-// A button press as the button itself reports it.
-inline void PressChild(wxDialog& dialog, int id)
-{
-    wxWindow* child = dialog.FindWindow(id);
-    ASSERT_NE(child, nullptr) << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(child);
-    child->GetEventHandler()->ProcessEvent(event);
 }

@@ -4,17 +4,13 @@
 #include "ModalScript.h"
 
 #include "app/BanDialog.h"
-#include "app/CFGDialog.h"
 #include "app/ChatFrame.h"
-#include "app/InputLine.h"
 #include "app/StaffActions.h"
 #include "app/UserList.h"
-#include "console/ChatOutput.h"
 #include "transport/Connection.h"
 #include "zone/ZoneSession.h"
 
-#include <wx/fontdlg.h>
-#include <wx/textctrl.h>
+#include <wx/msgdlg.h>
 #include <wx/textdlg.h>
 
 namespace {
@@ -37,50 +33,42 @@ TEST_F(StaffActionsTest, BansSendWhatTheDialogHoldsAndCancelSendsNothing)
     EnterArena();
     Command(kIdServerLog);
     EXPECT_EQ(ChatsSent(), Sent{"2:0 *log"});
-
     ModalScript script;
-    int addressFieldsEnabled = 0;
-    std::string preparedName = "?";
-    // Answers the ban dialog once it shows: `fill` and then a click on `button`.
+    std::string prepared; // the enabled address fields and the name, as the dialog opened
     auto answer = [&](std::function<void(BanDialog&)> fill, int button) {
         script.ThenWhileShown([&, fill, button](wxDialog& d) {
             auto& ban = dynamic_cast<BanDialog&>(d);
-            addressFieldsEnabled = 0;
+            prepared.clear();
             for (int id : {BanDialog::kIdIP, BanDialog::kIdIPRange, BanDialog::kIdID})
-                addressFieldsEnabled += ban.FindWindow(id)->IsEnabled() ? 1 : 0;
-            preparedName = ban.Name();
+                prepared += ban.FindWindow(id)->IsEnabled() ? "+" : "-";
+            prepared += ban.Name();
             fill(ban);
-            if (button != wxID_CLOSE)
-                ClickChild(d, button);
-            else
+            if (button == wxID_CLOSE)
                 d.Close(); // the title bar's close box
+            else
+                ClickChild(d, button);
         });
     };
-    // Typed for real into the generic ban, which the user sees no echo of.
     answer(
         [](BanDialog& ban) {
-            ban.FindWindow(BanDialog::kIdName)->SetFocus();
-            wxUIActionSimulator().Text("Bob 2");
-            PumpUntil([&] { return ban.Name() == "Bob 2"; });
-            ClickChild(ban, BanDialog::kIdAllAccounts);
-            PumpUntil([&] { return ban.AllAccounts(); });
+            ban.SetName("Bob 2");
+            ban.SetAllAccounts(true);
         },
         BanDialog::kIdOK);
     Command(kIdGenericBan);
-    EXPECT_EQ(addressFieldsEnabled, 3);
-    EXPECT_EQ(frame_->BanDialogSlot().Get(), nullptr);
+    EXPECT_EQ(prepared, "+++");
     EXPECT_EQ(ChatsSent(), Sent{"2:0 ?ban -a4 -e7 -i -m -n -! Bob 2"});
-    EXPECT_EQ(NewLines(), Sent{});
+    EXPECT_EQ(NewLines(), Sent{}); // no echo
 
-    // Each ban starts from a fresh dialog; Cancel and the close box send nothing.
+    // Each ban starts from a fresh dialog.
     for (int button : {int(BanDialog::kIdCancel), int(wxID_CLOSE)}) {
         answer([](BanDialog& ban) { ban.SetName("Someone"); }, button);
         Command(kIdGenericBan);
-        EXPECT_EQ(preparedName, "");
+        EXPECT_EQ(prepared, "+++");
     }
     EXPECT_EQ(ChatsSent(), Sent{});
 
-    // The player menu's ban names its player, whatever the name field says, and is echoed in the public colour.
+    // The player menu's ban names its player, whatever the name field says, and is echoed.
     answer(
         [](BanDialog& ban) {
             ban.SetName("Carol");
@@ -88,14 +76,9 @@ TEST_F(StaffActionsTest, BansSendWhatTheDialogHoldsAndCancelSendsNothing)
         },
         BanDialog::kIdOK);
     StaffBan(*frame_, "Bob");
-    EXPECT_EQ(addressFieldsEnabled, 0);
-    EXPECT_EQ(preparedName, "Bob");
+    EXPECT_EQ(prepared, "---Bob");
     EXPECT_EQ(ChatsSent(), Sent{"2:0 ?ban -a4 -e7 -k Bob"});
-    EXPECT_EQ(NewLines(), Sent{std::string(13, ' ') + "Staffer> ?ban -a4 -e7 -k Bob"});
-    wxTextAttr style;
-    ASSERT_TRUE(frame_->OutputControl().GetStyle(frame_->OutputControl().GetLastPosition() - 3, style));
-    const Rgb publicColour = ChatOutput::SlotColour(2);
-    EXPECT_EQ(style.GetTextColour(), wxColour(publicColour.r, publicColour.g, publicColour.b));
+    EXPECT_EQ(NewLines(), Sent{"             Staffer> ?ban -a4 -e7 -k Bob"});
     EXPECT_EQ(script.unexpected, 0);
 }
 
@@ -113,13 +96,12 @@ TEST_F(StaffActionsTest, ABanDialogAlreadyShowingIsNotOpenedTwice)
     EXPECT_EQ(ChatsSent(), Sent{"2:0 ?ban -a4 -e7 -i -m -n "});
 }
 
-TEST_F(StaffActionsTest, AGenericBanConfirmedAfterTheArenaWasLeftIsDropped)
+TEST_F(StaffActionsTest, ABanConfirmedAfterTheArenaWasLeftIsDropped)
 {
     EnterArena();
     ModalScript script;
     uint32_t sentBefore = 0;
     script.ThenWhileShown([&](wxDialog& d) {
-        // The zone ends the session while the user fills in the ban.
         sim_->Peer()->Disconnect();
         EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().InArena(); }));
         sentBefore = frame_->Link().PacketsSent();
@@ -131,26 +113,23 @@ TEST_F(StaffActionsTest, AGenericBanConfirmedAfterTheArenaWasLeftIsDropped)
     EXPECT_EQ(frame_->Link().Reliable().PendingCount(), 0u);
 }
 
-TEST_F(StaffActionsTest, F3F5AndF10OpenTheirDialogsFromTheKeyboard)
+TEST_F(StaffActionsTest, F1F3F5AndF10OpenTheirDialogsFromTheKeyboard)
 {
     EnterArena();
     FocusInput();
     ModalScript script;
-    std::vector<std::string> kinds;
-    for (int i = 0; i < 3; ++i)
+    std::vector<std::string> titles;
+    for (int key : {WXK_F1, WXK_F3, WXK_F5, WXK_F10}) {
         script.Then([&](wxDialog& d) {
-            kinds.push_back(dynamic_cast<wxFontDialog*>(&d) ? "font"
-                            : dynamic_cast<CFGDialog*>(&d)  ? "settings"
-                            : dynamic_cast<BanDialog*>(&d)  ? "ban"
-                                                            : "other");
+            auto* box = dynamic_cast<wxMessageDialog*>(&d);
+            titles.push_back(box ? box->GetMessage().ToStdString() : d.GetName().ToStdString());
             return int(wxID_CANCEL);
         });
-    for (int key : {WXK_F3, WXK_F5, WXK_F10}) {
-        const int before = script.opened;
         wxUIActionSimulator().Char(key);
-        EXPECT_TRUE(PumpUntil([&] { return script.opened == before + 1; })) << key;
+        EXPECT_TRUE(PumpUntil([&] { return script.Done(); })) << key;
     }
-    EXPECT_EQ(kinds, (std::vector<std::string>{"font", "settings", "ban"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Quillon v0.91 Alpha\nQuillon is a Driftwake Chat Client.",
+                                                "fontdialog", "CFGDialog", "BanDialog"}));
     EXPECT_EQ(ChatsSent(), Sent{});
 }
 
@@ -168,9 +147,7 @@ TEST_F(StaffActionsTest, PlayerCommandsGoPrivatelyAndKickAsksForAWholeNumberOfMi
     const Case cases[] = {
         {StaffKick, "Bob", "0", {"5:5 *kill 0"}, {"Kicking: Bob"}},
         {StaffKick, "carol", "+15", {"5:9 *kill +15"}, {"Kicking: carol"}},
-        {StaffKick, "Bob", "-5", {"5:5 *kill -5"}, {"Kicking: Bob"}},
         {StaffKick, "Bob", "5m", {}, {"Invalid Value for Kick Time"}},
-        {StaffKick, "Bob", "", {}, {"Invalid Value for Kick Time"}},
         {StaffKick, "Bob", kCancel, {}, {}},
         {StaffSilence, "Bob", nullptr, {"5:5 *shutup"}, {"Silencing: Bob"}},
         {StaffInfo, "CAROL", nullptr, {"5:9 *info"}, {"Info On: CAROL"}},
@@ -204,7 +181,7 @@ TEST_F(StaffActionsTest, APlayerWhoLeavesWhileTheKickTimeIsAskedIsLookedUpAfterw
     script.ThenWhileShown([&](wxDialog& d) {
         server_->SendPlayerLeaving(kBob);
         EXPECT_TRUE(PumpUntil([&] { return SessionOf(frame_->Link())->players.FindByName("Bob") == kAbsent; }));
-        PressChild(d, wxID_OK);
+        ClickChild(d, wxID_OK);
     });
     StaffKick(*frame_, "Bob");
     EXPECT_EQ(ChatsSent(), Sent{"5:513 *kill 0"});
