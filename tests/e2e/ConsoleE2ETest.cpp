@@ -114,43 +114,50 @@ TEST_F(ConsoleEndToEnd, ALoggedConversationOfEveryKindIsOnTheWireAndOnDiskAsTheW
 
     const std::string bob = std::string(17, ' ') + "Bob> ";
     const std::string me = std::string(14, ' ') + "Tester> ";
-    const std::vector<std::string> window = {
-        "Opened Logfile: session.log",
-        "kind 0",
-        bob + "kind 1",
-        bob + "kind 2",
-        bob + "kind 3",
-        bob + "kind 4",
-        bob + "kind 5",
-        "kind 6",
-        "(Faraway)>hi from afar",
-        "kind 8",
-        "1:Faraway> on one",
-        std::string(20, ' ') + "> from outside the table",
-        me + "hello all",
-        me + "team talk",
-        me + "to bob's team",
-        me + "psst",
-        ":Faraway:remote hi",
-        me + "hi carl",
-        me + ":just a colon",
-        "1:Tester> channel one",
-        "4:Tester> channel four",
-        me + "?lag",
-        me + std::string(249, 'x'),
-        "ERROR: No User Selected for Private Message.",
-        "Away Message Activated.",
-        bob + "still there?",
-        me + "out for lunch",
-        bob + "hello?",
-        "Public chat Disabled.",
-        "Changing to Frequency: 2",
-        "Closed Logfile: session.log",
+    const std::pair<int, std::string> window[] = {
+        {0, "Opened Logfile: session.log"},
+        {0, "kind 0"},
+        {1, bob + "kind 1"},
+        {2, bob + "kind 2"},
+        {3, bob + "kind 3"},
+        {4, bob + "kind 4"},
+        {5, bob + "kind 5"},
+        {6, "kind 6"},
+        {7, "(Faraway)>hi from afar"},
+        {8, "kind 8"},
+        {9, "1:Faraway> on one"},
+        {2, std::string(20, ' ') + "> from outside the table"},
+        {2, me + "hello all"},
+        {3, me + "team talk"},
+        {4, me + "to bob's team"},
+        {5, me + "psst"},
+        {7, ":Faraway:remote hi"},
+        {5, me + "hi carl"},
+        {2, me + ":just a colon"},
+        {9, "1:Tester> channel one"},
+        {9, "4:Tester> channel four"},
+        {2, me + "?lag"},
+        {5, me + std::string(249, 'x')},
+        {ChatOutput::kSlotWhite, "ERROR: No User Selected for Private Message."},
+        {0, "Away Message Activated."},
+        {5, bob + "still there?"},
+        {5, me + "out for lunch"},
+        {5, bob + "hello?"},
+        {0, "Public chat Disabled."},
+        {0, "Changing to Frequency: 2"},
+        {0, "Closed Logfile: session.log"},
     };
-    EXPECT_EQ(NewLines(), window);
+    std::vector<std::string> texts;
+    std::vector<Rgb> colours;
+    for (const auto& line : window) {
+        colours.push_back(ChatOutput::SlotColour(line.first));
+        texts.push_back(line.second);
+    }
+    EXPECT_EQ(NewLines(), texts);
+    EXPECT_EQ(lineColours, colours);
 
     // The file holds every line up to the closing one, each ended by CR LF.
-    std::vector<std::string> logged(window.begin(), window.end() - 1);
+    std::vector<std::string> logged(texts.begin(), texts.end() - 1);
     logged.push_back("");
     const std::string log = ReadWholeFile(program + "Logs/session.log");
     EXPECT_EQ(SplitLines(log, "\r\n"), logged);

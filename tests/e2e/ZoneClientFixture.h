@@ -148,16 +148,26 @@ protected:
                !connection->Connected();
     }
 
-    // The lines shown since the last call.
+    // The lines shown since the last call; their colours go to lineColours (black
+    // for a line whose pieces differ).
     std::vector<std::string> NewLines()
     {
         while (output.QueuedPieces() > 0)
             output.FlushOneLine();
-        const std::string fresh = view.ShownText().substr(seen_);
-        seen_ += fresh.size();
-        if (fresh.empty())
-            return {};
-        return SplitLines(fresh[0] == '\n' ? fresh.substr(1) : fresh, "\n");
+        std::vector<std::string> lines;
+        lineColours.clear();
+        for (; runsSeen_ < view.runs.size(); ++runsSeen_) {
+            const FakeOutputView::Run& run = view.runs[runsSeen_];
+            const bool breaks = !run.text.empty() && run.text[0] == '\n';
+            if (breaks || lines.empty()) {
+                lines.emplace_back();
+                lineColours.push_back(run.colour);
+            }
+            lines.back() += run.text.substr(breaks ? 1 : 0);
+            if (!(lineColours.back() == run.colour))
+                lineColours.back() = Rgb{0, 0, 0};
+        }
+        return lines;
     }
     std::vector<Packet> ChatPackets() const
     {
@@ -178,7 +188,8 @@ protected:
     std::unique_ptr<ZoneSim> sim;
     std::unique_ptr<ZoneServer> server;
     std::unique_ptr<Connection> connection;
+    std::vector<Rgb> lineColours;
 
 private:
-    size_t seen_ = 0;
+    size_t runsSeen_ = 0;
 };
