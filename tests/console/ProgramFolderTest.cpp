@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 
 namespace {
 
@@ -26,6 +27,17 @@ TEST(ProgramFolderTest, AnInstalledProgramKeepsItsFilesInTheUsersDataFolder)
     setenv("XDG_DATA_HOME", "relative/path", 1);
     EXPECT_EQ(ChooseProgramFolder("/usr/bin/", readOnly), home.Path() + ".local/share/Quillon/");
     unsetenv("XDG_DATA_HOME");
+}
+
+TEST(ProgramFolderTest, EventsAppendTimeStampedLinesAfterWhatWasThere)
+{
+    TempDir dir;
+    WriteWholeFile(dir.Path() + "Event.txt", "older line\r\n");
+    ProgramFolder folder(dir.Path());
+    folder.LogEvent("first");
+    folder.LogEvent("second");
+    const std::string text = ReadWholeFile(dir.Path() + "Event.txt");
+    EXPECT_TRUE(std::regex_match(text, std::regex("older line\r\n.+ - .+ -> first\r\n.+ - .+ -> second\r\n"))) << text;
 }
 
 } // namespace
