@@ -24,25 +24,6 @@ TEST(PacketTest, IntegersAreLittleEndianAndOutOfRangeReadsGiveZerosAndWritesNoth
     EXPECT_EQ(p, HexPacket("010203DDCC"));
 }
 
-TEST(PacketTest, TextFieldsStopAtZeroAtTheEndOrAtTheirWidth)
-{
-    Packet p = Packet::FromString(std::string("abc\0defghijklmnopqrstuvwxyz", 27));
-    EXPECT_EQ(p.ReadText(0, 0), "abc");
-    EXPECT_EQ(p.ReadText(4, 0), "defghijklmnopqrstuvwxyz");
-    EXPECT_EQ(p.ReadText(4, 16), "defghijklmnopqrs");
-    EXPECT_EQ(p.ReadText(1000, 5), "");
-
-    Packet field(40);
-    field.WriteText("Bob\xE9", 2, 32);
-    EXPECT_EQ(field.ReadText(2, 32), "Bob\xE9");
-    EXPECT_EQ(field.ReadU8(6), 0);
-    field.WriteText("Carl", 10, 2);
-    EXPECT_EQ(field.ReadText(10, 0), "Ca");
-    field.WriteText("overflowing", 36, 0);
-    EXPECT_EQ(field.Size(), 40u);
-    EXPECT_EQ(field.ReadText(36, 0), "over");
-}
-
 // The packet log is read by people and by their tools; its layout is fixed.
 TEST(PacketTest, HexDumpsShowSixteenBytesARowWithTheCharactersAfterAShortLastRow)
 {
