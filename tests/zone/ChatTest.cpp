@@ -28,16 +28,11 @@ protected:
     }
 };
 
-TEST_F(ChatTest, EachKindShowsInItsColourUnlessMutedOrUnknown)
+TEST_F(ChatTest, OddPacketsShowWhatTheyHoldAndMutedKindsNothing)
 {
-    for (int kind = kChatPublicMacro; kind <= kChatPrivate; ++kind)
-        EXPECT_EQ(Receive(kind, 3, "hello"), From(kind, "Bob", "hello")) << kind;
-    EXPECT_EQ(Receive(kChatPublic, 4, "hi"), From(kChatPublic, "TwentyCharacterNameX", "hi"));
-    for (const uint16_t nobody : {9, 600, 0xFFFF}) // a free slot and ids outside the table
-        EXPECT_EQ(Receive(kChatPublic, nobody, "who"), From(kChatPublic, "", "who"));
-    for (const int kind : {kChatArena, kChatServerNotice, kChatRemotePrivate, kChatSysopWarning, kChatChannel})
-        EXPECT_EQ(Receive(kind, 3, "whole"), (std::vector<ShownLine>{{"whole", Slot(kind)}})) << kind;
-    EXPECT_TRUE(Receive(10, 3, "unknown kind").empty());
+    EXPECT_EQ(Receive(kChatPrivate, 4, "hi"), From(kChatPrivate, "TwentyCharacterNameX", "hi"));
+    for (const uint16_t nobody : {9, 0xFFFF}) // a free slot and an id outside the table
+        EXPECT_EQ(Receive(kChatTeam, nobody, "who"), From(kChatTeam, "", "who"));
     EXPECT_TRUE(Receive(255, 3, "unknown kind").empty());
     // The text ends at the first zero or the packet's end.
     Feed(ChatPacket(kChatServerNotice, 0, std::string("abc\0def", 7)));
@@ -62,26 +57,15 @@ TEST_F(ChatTest, EachKindShowsInItsColourUnlessMutedOrUnknown)
 // "bob" is ignored; each kind looks for the sender's name in its own place.
 TEST_F(ChatTest, IgnoredSendersAreNeitherShownNorAnsweredNorNoted)
 {
-    const struct {
-        int kind;
-        uint16_t sender;
-        const char* text;
-        bool shown;
-    } cases[] = {{kChatPublicMacro, 3, "x", false},
-                 {kChatPublic, 3, "x", false},
-                 {kChatTeam, 3, "x", false},
-                 {kChatFrequency, 3, "x", false},
-                 {kChatPrivate, 3, "x", false},
-                 {kChatPrivate, 5, "Bob", true},
-                 {kChatRemotePrivate, 0, "(Bob)x", false},
-                 {kChatRemotePrivate, 3, "(Carl)Bob", true},
-                 {kChatRemotePrivate, 3, "Bob)x", true},
-                 {kChatChannel, 3, "1:Bob> x", false},
-                 {kChatChannel, 3, "1:BOB", false},
-                 {kChatChannel, 3, "1:Carl> Bob", true},
-                 {kChatArena, 3, "Bob", true},
-                 {kChatServerNotice, 3, "Bob", true},
-                 {kChatSysopWarning, 3, "Bob", true}};
+    // clang-format off
+    const struct { int kind; uint16_t sender; const char* text; bool shown; } cases[] = {
+        {kChatPublicMacro, 3, "x", false}, {kChatPublic, 3, "x", false}, {kChatTeam, 3, "x", false},
+        {kChatFrequency, 3, "x", false}, {kChatPrivate, 3, "x", false}, {kChatPrivate, 5, "Bob", true},
+        {kChatRemotePrivate, 0, "(Bob)x", false}, {kChatRemotePrivate, 3, "(Carl)Bob", true},
+        {kChatRemotePrivate, 3, "Bob)x", true}, {kChatChannel, 3, "1:Bob> x", false}, {kChatChannel, 3, "1:BOB", false},
+        {kChatChannel, 3, "1:Carl> Bob", true}, {kChatArena, 3, "Bob", true}, {kChatServerNotice, 3, "Bob", true},
+        {kChatSysopWarning, 3, "Bob", true}};
+    // clang-format on
     h->ToggleIgnore("bob");
     Session().away.Set(" away");
     for (const auto& c : cases) {
@@ -146,17 +130,6 @@ TEST_F(ChatTest, AwayAnswersEachSenderAtMostOnceAMinuteWhereTheSenderIs)
         Feed(ChatPacket(kChatRemotePrivate, 0, nameless));
     Feed(ChatPacket(kChatPrivate, 9, "from a free slot"));
     EXPECT_TRUE(SentZone().empty());
-}
-
-TEST_F(ChatTest, TextIsCutTo250CharactersBeforeTheMarkerIsDropped)
-{
-    const std::string body(300, 'x');
-    SendChat(*h, body, kChatPublic, 0, false);
-    EXPECT_EQ(SentZone(), ChatOut(kChatPublic, 0, std::string(250, 'x')));
-    SendChat(*h, "/" + body, kChatPrivate, 3, false);
-    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, std::string(249, 'x')));
-    SendChat(*h, ":Bob:" + body, kChatRemotePrivate, 0, false);
-    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, std::string(245, 'x')));
 }
 
 } // namespace

@@ -115,29 +115,26 @@ TEST_F(LoginTest, AnAutomaticArenaChangeLeavesTheClientOutOfTheArenaUntilTheNext
     EXPECT_TRUE(h->InArena());
 }
 
-Packet ArenaListPacket(const std::vector<std::pair<std::string, uint16_t>>& arenas)
-{
-    Packet p = HexPacket("2F");
-    for (const auto& [name, count] : arenas) {
-        p.AppendBytes(name + std::string(1, '\0'));
-        p.AppendBytes(std::string{char(count), char(count >> 8)});
-    }
-    return p;
-}
-
 TEST(ArenaListTextTest, NamesPublicArenasAndMarksTheOwnAndCutEntriesReadAsZeros)
 {
-    const std::pair<Packet, std::string> cases[] = {
-        {ArenaListPacket({{"0", 12}, {"duel", 65533}, {"", 3}}), "Arenas: Public 0 (12), duel (*) (3), Public  (3)"},
-        {ArenaListPacket({{"a", 65000}, {"b", 65001}, {"c", 65535}}), "Arenas: a (65000), b (*) (535), c (*) (1)"},
-        {ArenaListPacket({{"+5", 1}, {"-3", 2}, {"5a", 3}, {"+-5", 4}, {"+", 5}, {"007", 6}}),
-         "Arenas: Public +5 (1), Public -3 (2), 5a (3), +-5 (4), Public + (5), Public 007 (6)"},
-        {HexPacket("2F 616263 00 05"), "Arenas: abc (5)"},
-        {HexPacket("2F 616263"), "Arenas: abc (0)"},
-        {HexPacket("2F"), "Arenas: "},
-    };
-    for (const auto& [packet, text] : cases)
-        EXPECT_EQ(ArenaListText(packet), text);
+    Packet list = HexPacket("2F");
+    for (const auto& [name, count] : std::vector<std::pair<std::string, uint16_t>>{{"0", 12},
+                                                                                   {"duel", 65533},
+                                                                                   {"", 3},
+                                                                                   {"a", 65000},
+                                                                                   {"b", 65001},
+                                                                                   {"+5", 1},
+                                                                                   {"-3", 2},
+                                                                                   {"5a", 3},
+                                                                                   {"+-5", 4},
+                                                                                   {"+", 5},
+                                                                                   {"007", 6}})
+        list.AppendBytes(name + std::string{'\0', char(count), char(count >> 8)});
+    EXPECT_EQ(ArenaListText(list), "Arenas: Public 0 (12), duel (*) (3), Public  (3), a (65000), b (*) (535), "
+                                   "Public +5 (1), Public -3 (2), 5a (3), +-5 (4), Public + (5), Public 007 (6)");
+    EXPECT_EQ(ArenaListText(HexPacket("2F 616263 00 05")), "Arenas: abc (5)");
+    EXPECT_EQ(ArenaListText(HexPacket("2F 616263")), "Arenas: abc (0)");
+    EXPECT_EQ(ArenaListText(HexPacket("2F")), "Arenas: ");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "zone/MapFile.h"
 
-#include "support/TempDir.h"
+#include "support/ConnectionHarness.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -30,9 +30,7 @@ TEST(MapFileTest, ChecksumMatchesTheKnownAnswerVectors)
             continue;
         // The data field may be empty, leaving two spaces.
         const size_t last = line.find_last_of(' ');
-        std::string data;
-        for (size_t i = 6; i + 1 < last; i += 2)
-            data.push_back(char(std::stoul(line.substr(i, 2), nullptr, 16)));
+        const std::string data = HexPacket(line.substr(6, last - 6)).ToString();
         const uint32_t expected = uint32_t(std::stoul(line.substr(last + 1), nullptr, 16));
         EXPECT_EQ(Checksum(data), expected) << line.substr(0, 40);
         WriteWholeFile(dir.Path() + "map.lvl", data);

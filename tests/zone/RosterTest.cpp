@@ -75,12 +75,12 @@ TEST_F(RosterTest, KindsAreJudgedAgainstTheOwnPlayerAndRecolouredWhenItMoves)
     // "yellow" or "blue", then "+S" for the spectator icon, for each entry in list order.
     const auto looks = [this] {
         std::string all;
-        for (const FakeUserListView::Entry& e : h.users.entries)
-            all += e.text + ":" +
-                   (e.colour == Rgb{255, 255, 0}     ? "yellow"
-                    : e.colour == Rgb{160, 160, 255} ? "blue"
-                                                     : "?") +
-                   (e.image == 1 ? "+S " : " ");
+        for (const FakeUserListView::Entry& e : h.users.entries) {
+            const char* colour = e.colour == Rgb{255, 255, 0}     ? "yellow"
+                                 : e.colour == Rgb{160, 160, 255} ? "blue"
+                                                                  : "?";
+            all += e.text + ":" + colour + (e.image == 1 ? "+S " : " ");
+        }
         return all;
     };
     Feed(HexPacket("01 0100"));
