@@ -19,12 +19,7 @@ protected:
     std::deque<std::string> Recent() { return Session().recentSenders.Names(); }
     static std::vector<Packet> ChatOut(int kind, uint16_t target, const std::string& text)
     {
-        Packet p(uint32_t(text.size()) + 6);
-        p.WriteU8(0x06, 0);
-        p.WriteU8(uint8_t(kind), 1);
-        p.WriteU16(target, 3);
-        p.WriteText(text, 5, 0);
-        return {p};
+        return {ChatPacket(kind, target, text, 0x06)};
     }
 };
 
@@ -101,13 +96,8 @@ TEST_F(ChatTest, RecentSendersKeepTenDistinctNamesNewestFirstAndSkipNamelessOnes
 TEST_F(ChatTest, AwayAnswersEachSenderAtMostOnceAMinuteWhereTheSenderIs)
 {
     Session().away.Set(" back soon");
-    Shown();
     Feed(ChatPacket(kChatPrivate, 3, "hi"));
     EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 3, "back soon"));
-    std::vector<ShownLine> expected = From(kChatPrivate, "Bob", "hi");
-    expected.push_back(From(kChatPrivate, "Me", "back soon")[0]);
-    EXPECT_EQ(Shown(), expected);
-
     Feed(ChatPacket(kChatPrivate, 3, "hi"));
     h.clock.Advance(5999);
     Feed(ChatPacket(kChatPrivate, 3, "still there?"));

@@ -55,24 +55,6 @@ TEST_F(LoginTest, EachResponseCodePrintsItsMessageThenEntersOrDisconnects)
     }
 }
 
-TEST_F(LoginTest, ChatGoesReliablyOnlyWhileTheLatestArenaSettingsAskForIt)
-{
-    Packet settings(1428);
-    settings.WriteU8(0x0F, 0);
-    settings.WriteU16(10, 1256);
-    settings.WriteU8(1, 1378);
-    Feed(settings);
-    EXPECT_EQ(h->PositionInterval(), 10);
-    SendChat(*h, "one", kChatPublic, 0, false);
-    EXPECT_EQ(ToHex(h.TakeSent().at(0)).substr(0, 4), "0003"); // the reliable header
-
-    // A short block is copied as far as it goes; the old bytes after it do not survive.
-    Feed(settings.SubRange(0, 1300));
-    EXPECT_EQ(h->ArenaSettings().Size(), 1428u);
-    SendChat(*h, "two", kChatPublic, 0, false);
-    EXPECT_EQ(ToHex(h.TakeSent().at(0)).substr(0, 2), "06");
-}
-
 TEST_F(LoginTest, ArenaEnteredStartsThePeriodicWorkAndRunsTheAutomationBeforeInArena)
 {
     Write(Settings::UserChats, "1;2");

@@ -81,14 +81,14 @@ protected:
         return zone;
     }
 
-    static Packet ChatPacket(int kind, uint16_t sender, const std::string& text)
+    // A chat packet from the server (0x07), or to it (0x06) with the target's id.
+    static Packet ChatPacket(int kind, uint16_t id, const std::string& text, uint8_t type = 0x07)
     {
         Packet p(5);
-        p.WriteU8(0x07, 0);
+        p.WriteU8(type, 0);
         p.WriteU8(uint8_t(kind), 1);
-        p.WriteU16(sender, 3);
-        p.AppendBytes(text);
-        p.AppendBytes(std::string(1, '\0'));
+        p.WriteU16(id, 3);
+        p.AppendBytes(text + std::string(1, '\0'));
         return p;
     }
 
