@@ -23,12 +23,8 @@ protected:
 TEST_F(InputRoutingTest, EdgeLinesBecomeTheirPackets)
 {
     const std::string me = std::string(18, ' ') + "Me> ";
-    const struct {
-        std::string line;
-        std::optional<std::string> selected;
-        std::string packet; // as hex
-        std::string echo;
-    } rows[] = {
+    // clang-format off
+    const struct { std::string line; std::optional<std::string> selected; std::string packetHex, echo; } rows[] = {
         // The selected entry names nobody present: the lookup's "not found" id goes out.
         {"/psst", "Ghost", "06 05 00 0102 70737374 00", me + "psst"},
         {";10;x", {}, "06 09 00 0000 3B313B31303B78 00", "1:Me> 10;x"},
@@ -36,12 +32,12 @@ TEST_F(InputRoutingTest, EdgeLinesBecomeTheirPackets)
         // "=" takes the number at the start of the rest, as atoi reads it.
         {"=abc", {}, "0F 0000", "Changing to Frequency: abc"},
         {"= 12x", {}, "0F 0C00", "Changing to Frequency:  12x"},
-        {"=-1", {}, "0F FFFF", "Changing to Frequency: -1"},
-    };
+        {"=-1", {}, "0F FFFF", "Changing to Frequency: -1"}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
         EXPECT_TRUE(Submit(row.line, row.selected));
-        EXPECT_EQ(SentZone(), std::vector<Packet>{HexPacket(row.packet)});
+        EXPECT_EQ(SentZone(), std::vector<Packet>{HexPacket(row.packetHex)});
         EXPECT_EQ(Lines(), std::vector<std::string>{row.echo});
     }
 }

@@ -77,8 +77,7 @@ TEST_F(LocalCommandsTest, NoChatListsSwitchesAndReadsItsNumberAsAtoiDoes)
 TEST_F(LocalCommandsTest, AwayKeepsTheSpaceBeforeItsMessageAndSwitchesOffWhenBare)
 {
     const AwayState& away = Session().away;
-    EXPECT_EQ(Run("?away brb"), Texts{"Away Message Activated."});
-    EXPECT_EQ(Run("?AWAY  gone fishing"), Texts{"Away Message Activated."}); // replaces the old one
+    EXPECT_EQ(Run("?AWAY  gone fishing"), Texts{"Away Message Activated."});
     EXPECT_EQ(away.Message(), "  gone fishing");
     EXPECT_EQ(Run("?away"), Texts{"Away Message Disabled."});
     EXPECT_FALSE(away.Away());
@@ -107,18 +106,6 @@ TEST_F(LocalCommandsTest, IgnoreCommandsToggleTheNameAfterTheSpaceAndShowTheirLi
     for (const char* name : {"ALPHA", "beta gamma", "delta"})
         EXPECT_TRUE(h->IsIgnored(name)) << name;
     EXPECT_FALSE(h->IsIgnored("beta"));
-}
-
-TEST_F(LocalCommandsTest, CmdHelpPrintsNineteenWhiteLinesAndSendsNothing)
-{
-    ASSERT_TRUE(RunLocalCommand(*h, "?CmdHelp"));
-    const std::vector<ShownLine> help = Shown();
-    ASSERT_EQ(help.size(), 19u);
-    for (const ShownLine& line : help)
-        EXPECT_EQ(line.colour, Slot(ChatOutput::kSlotWhite));
-    EXPECT_EQ(help[0].text, "Quillon Command Help:");
-    EXPECT_EQ(help[18].text, "");
-    EXPECT_TRUE(SentZone().empty());
 }
 
 TEST_F(LocalCommandsTest, GoChangesArenaWithTheTextAfterTheSpace)
