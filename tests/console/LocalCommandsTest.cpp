@@ -31,29 +31,25 @@ TEST_F(LocalCommandsTest, AWordMatchesWithoutRegardToCaseAndEachToggleFlipsItsSw
         EXPECT_FALSE(RunLocalCommand(*h, line)) << line;
     EXPECT_TRUE(Shown().empty());
 
-    const struct {
-        const char* command;
-        bool ReceptionFilters::*field;
-        const char* first;
-        const char* second;
-    } toggles[] = {
-        {"?noteamchat", &ReceptionFilters::teamChat, "Team chat Disabled.", "Team chat Enabled."},
-        {"?noarenachat", &ReceptionFilters::arenaChat, "Arena chat Disabled.", "Arena chat Enabled."},
-        {"?nowarnings", &ReceptionFilters::sysopWarnings, "All Sysop Server Warnings now Ignored.",
-         "Listening to Sysop Server Warnings."},
+    // clang-format off
+    const struct { const char* command; bool ReceptionFilters::*field; const char* says[2]; } toggles[] = {
+        {"?noteamchat", &ReceptionFilters::teamChat, {"Team chat Disabled.", "Team chat Enabled."}},
+        {"?noarenachat", &ReceptionFilters::arenaChat, {"Arena chat Disabled.", "Arena chat Enabled."}},
+        {"?nowarnings", &ReceptionFilters::sysopWarnings,
+         {"All Sysop Server Warnings now Ignored.", "Listening to Sysop Server Warnings."}},
         // Notices start hidden.
-        {"?nleave", &ReceptionFilters::leaveNotices, "Player Leaving Notification Enabled.",
-         "Player Leaving Notification Disabled."},
-        {"?nenter", &ReceptionFilters::enterNotices, "Player Entering Notification Enabled.",
-         "Player Entering Notification Disabled."},
-        {"?ndeath", &ReceptionFilters::deathNotices, "Player Death Notification Enabled.",
-         "Player Death Notification Disabled."},
-    };
+        {"?nleave", &ReceptionFilters::leaveNotices,
+         {"Player Leaving Notification Enabled.", "Player Leaving Notification Disabled."}},
+        {"?nenter", &ReceptionFilters::enterNotices,
+         {"Player Entering Notification Enabled.", "Player Entering Notification Disabled."}},
+        {"?ndeath", &ReceptionFilters::deathNotices,
+         {"Player Death Notification Enabled.", "Player Death Notification Disabled."}}};
+    // clang-format on
     for (const auto& t : toggles) {
         const bool initially = Filters().*t.field;
-        EXPECT_EQ(Run(t.command), Texts{t.first});
+        EXPECT_EQ(Run(t.command), Texts{t.says[0]});
         EXPECT_NE(Filters().*t.field, initially) << t.command;
-        EXPECT_EQ(Run(t.command), Texts{t.second});
+        EXPECT_EQ(Run(t.command), Texts{t.says[1]});
         EXPECT_EQ(Filters().*t.field, initially) << t.command;
     }
 }
