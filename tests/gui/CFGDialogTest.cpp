@@ -2,12 +2,8 @@
 #include "ModalScript.h"
 
 #include "app/CFGDialog.h"
-#include "app/ChatFrame.h"
-#include "app/SettingsStore.h"
-#include "transport/Connection.h"
 
 #include <wx/checkbox.h>
-#include <wx/textctrl.h>
 
 namespace {
 

@@ -1,11 +1,8 @@
 #include "GuiTest.h"
 
-#include "app/ChatFrame.h"
-#include "app/InputLine.h"
 #include "app/UserList.h"
 
 #include <wx/menu.h>
-#include <wx/textctrl.h>
 
 namespace {
 

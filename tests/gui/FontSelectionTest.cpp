@@ -1,16 +1,11 @@
 #include "GuiTest.h"
 #include "ModalScript.h"
 
-#include "app/ChatFrame.h"
-#include "app/InputLine.h"
-#include "app/SettingsStore.h"
 #include "app/UserList.h"
-#include "console/ChatOutput.h"
 
 #include <wx/fontdata.h>
 #include <wx/fontdlg.h>
 #include <wx/fontenum.h>
-#include <wx/textctrl.h>
 
 namespace {
 

@@ -2,15 +2,22 @@
 
 #include "ZoneServer.h"
 #include "ZoneSim.h"
+#include "app/ChatApp.h"
+#include "app/ChatFrame.h"
+#include "app/InputLine.h"
+#include "app/SettingsStore.h"
+#include "console/ChatOutput.h"
 #include "support/TempDir.h"
 #include "transport/Clock.h"
+#include "transport/Connection.h"
+#include "zone/ZoneSession.h"
 
 #include <wx/app.h>
 #include <wx/stopwatch.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
-#include <wx/utils.h>
+#include <wx/uiaction.h>
 #include <wx/weakref.h>
-#include <wx/window.h>
 
 #include <gtest/gtest.h>
 
@@ -18,42 +25,73 @@
 #include <string>
 #include <vector>
 
-class ChatFrame;
-
 // Lets the event loop run until pred() holds or the deadline passes. The X server
 // answers in its own time, so waiting is bounded rather than fixed.
 template <class Pred> bool PumpUntil(Pred pred, long timeoutMs = 5000)
 {
-    wxStopWatch watch;
-    while (!pred()) {
+    for (wxStopWatch watch; !pred(); wxMilliSleep(1)) {
         if (watch.Time() > timeoutMs)
             return false;
         wxTheApp->Yield(true);
-        wxMilliSleep(1);
     }
     return true;
 }
 
 // Runs whatever is pending now, including idle-time work.
-void PumpPending();
+inline void PumpPending()
+{
+    for (int i = 0; i < 3; ++i) {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessIdle();
+    }
+}
 
 // A main window as the program opens it, shown, with HOME in a fresh folder so
 // its settings are its own. Destroyed with the fixture.
 class FrameTest : public ::testing::Test {
 protected:
-    void TearDown() override;
+    void TearDown() override
+    {
+        if (!FrameClosed())
+            frame_->Destroy();
+        PumpPending();
+    }
+
     // Creates and shows the frame; call after writing any settings it should read.
-    void OpenFrame();
+    void OpenFrame()
+    {
+        alive_ = frame_ = ChatApp::CreateMainFrame();
+        linesSeen_ = 0;
+        frame_->Show(true);
+        ASSERT_TRUE(PumpUntil([&] { return frame_->IsShownOnScreen(); }));
+        PumpPending();
+    }
+    bool FrameClosed() const { return !alive_ || wxTheApp->IsScheduledForDestruction(alive_.get()); }
     // Lets the frame timer move every queued piece into the output area.
-    void DrainOutput();
-    // True once the frame is closed: deleted or waiting to be.
-    bool FrameClosed() const;
+    void DrainOutput() { ASSERT_TRUE(PumpUntil([&] { return frame_->Output().QueuedPieces() == 0; })); }
     // A menu command as the menu bar sends it.
-    void Command(int id);
+    void Command(int id)
+    {
+        wxCommandEvent event(wxEVT_MENU, id);
+        frame_->GetEventHandler()->ProcessEvent(event);
+    }
     // Puts the pointer and the keyboard focus on the input line, for real key presses.
-    void FocusInput();
+    void FocusInput()
+    {
+        frame_->Raise();
+        frame_->Input().SetFocus();
+        wxUIActionSimulator().MouseMove(frame_->Input().GetScreenRect().GetPosition() + wxPoint(5, 5));
+        ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == &frame_->Input(); }));
+    }
     // The output area's lines shown since the previous call.
-    std::vector<std::string> NewLines();
+    std::vector<std::string> NewLines()
+    {
+        DrainOutput();
+        std::vector<std::string> lines;
+        for (wxTextCtrl& output = frame_->OutputControl(); linesSeen_ < output.GetNumberOfLines(); ++linesSeen_)
+            lines.push_back(output.GetLineText(linesSeen_).ToStdString());
+        return lines;
+    }
 
     TempHome home_;
     ChatFrame* frame_ = nullptr;
@@ -67,19 +105,57 @@ protected:
 class ZoneFrameTest : public FrameTest {
 protected:
     static constexpr uint16_t kBob = 5;
-    static constexpr uint16_t kCarol = 9;
-    static constexpr uint16_t kAbsent = 513; // the id for a name nobody has
 
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        Connection::ResetProcessStateForTests();
+        ArenaScript script;
+        script.players = {SimPlayer{kBob, "Bob", "", 8, 4}, SimPlayer{9, "Carol", "", 2, 1}};
+        server_ = std::make_unique<ZoneServer>(sim_, script);
+        SettingsStore settings;
+        settings.WriteString("Server", "IP", "127.0.0.1");
+        settings.WriteString("Server", "Port", std::to_string(sim_.Port()));
+        settings.WriteString("User", "Name", "Staffer");
+        poller_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { sim_.Poll(); });
+        poller_.Start(2);
+        OpenFrame();
+    }
+    void TearDown() override
+    {
+        FrameTest::TearDown();
+        poller_.Stop();
+        EXPECT_EQ(sim_.Violations(), std::vector<std::string>{});
+        Connection::ResetProcessStateForTests();
+    }
+
     // Connects and waits until Carol is known in the arena.
-    void EnterArena();
+    void EnterArena()
+    {
+        Command(kIdConnect);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return frame_->Link().InArena() && SessionOf(frame_->Link())->players.FindByName("Carol") == 9; },
+            15000));
+        NewLines();
+    }
+
     // The chats the zone heard since the last call, as "kind:target text". A
     // Server Lag goes last and is waited for, so anything sent before it has arrived.
-    std::vector<std::string> ChatsSent();
+    std::vector<std::string> ChatsSent()
+    {
+        Command(kIdServerLag);
+        const auto& chats = server_->Chats();
+        EXPECT_TRUE(PumpUntil([&] { return chats.size() > chatsSeen_ && chats.back().text == "*lag"; }));
+        std::vector<std::string> sent;
+        for (; chatsSeen_ < chats.size(); ++chatsSeen_)
+            sent.push_back(std::to_string(chats[chatsSeen_].kind) + ":" + std::to_string(chats[chatsSeen_].target) +
+                           " " + chats[chatsSeen_].text);
+        if (!sent.empty() && sent.back() == "2:0 *lag")
+            sent.pop_back();
+        return sent;
+    }
 
     SteadyClock clock_;
-    std::unique_ptr<ZoneSim> sim_;
+    ZoneSim sim_{clock_};
     std::unique_ptr<ZoneServer> server_;
     wxTimer poller_;
     size_t chatsSeen_ = 0;

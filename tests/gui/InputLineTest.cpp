@@ -1,14 +1,7 @@
 // The input line of the real main window under real key presses.
 #include "GuiTest.h"
 
-#include "app/ChatFrame.h"
-#include "app/InputLine.h"
 #include "app/UserList.h"
-#include "console/ChatOutput.h"
-#include "zone/ZoneSession.h"
-
-#include <wx/textctrl.h>
-#include <wx/uiaction.h>
 
 namespace {
 

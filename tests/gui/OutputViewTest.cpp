@@ -1,10 +1,6 @@
 #include "GuiTest.h"
 
-#include "app/ChatFrame.h"
 #include "app/WxOutputView.h"
-#include "console/ChatOutput.h"
-
-#include <wx/textctrl.h>
 
 namespace {
 

@@ -4,11 +4,8 @@
 #include "ModalScript.h"
 
 #include "app/BanDialog.h"
-#include "app/ChatFrame.h"
 #include "app/StaffActions.h"
 #include "app/UserList.h"
-#include "transport/Connection.h"
-#include "zone/ZoneSession.h"
 
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
@@ -102,7 +99,7 @@ TEST_F(StaffActionsTest, ABanConfirmedAfterTheArenaWasLeftIsDropped)
     ModalScript script;
     uint32_t sentBefore = 0;
     script.ThenWhileShown([&](wxDialog& d) {
-        sim_->Peer()->Disconnect();
+        sim_.Peer()->Disconnect();
         EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().InArena(); }));
         sentBefore = frame_->Link().PacketsSent();
         ClickChild(d, BanDialog::kIdOK);
@@ -180,7 +177,7 @@ TEST_F(StaffActionsTest, APlayerWhoLeavesWhileTheKickTimeIsAskedIsLookedUpAfterw
     ModalScript script;
     script.ThenWhileShown([&](wxDialog& d) {
         server_->SendPlayerLeaving(kBob);
-        EXPECT_TRUE(PumpUntil([&] { return SessionOf(frame_->Link())->players.FindByName("Bob") == kAbsent; }));
+        EXPECT_TRUE(PumpUntil([&] { return SessionOf(frame_->Link())->players.FindByName("Bob") == 513; }));
         ClickChild(d, wxID_OK);
     });
     StaffKick(*frame_, "Bob");

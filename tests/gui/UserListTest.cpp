@@ -2,13 +2,9 @@
 // player's details as a tool tip and the player menu.
 #include "GuiTest.h"
 
-#include "app/ChatFrame.h"
 #include "app/UserList.h"
-#include "console/ChatOutput.h"
-#include "transport/Connection.h"
 
 #include <wx/menu.h>
-#include <wx/uiaction.h>
 
 namespace {
 
