@@ -126,9 +126,9 @@ protected:
         return sim->Peer() != nullptr && sim->Peer()->AllAcknowledged() && connection->Reliable().PendingCount() == 0 &&
                connection->Reliable().Transfers().empty();
     }
-    bool SettleDown(int limit = 20000)
+    bool SettleDown()
     {
-        return StepUntil([this] { return Settled(); }, limit);
+        return StepUntil([this] { return Settled(); }, 20000);
     }
     // Login, arena entry, roster and map handled, and everything acknowledged.
     bool InArena()
