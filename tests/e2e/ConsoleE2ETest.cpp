@@ -164,7 +164,7 @@ TEST_F(ConsoleEndToEnd, ALoggedConversationOfEveryKindIsOnTheWireAndOnDiskAsTheW
     EXPECT_TRUE(sim->Violations().empty());
 }
 
-TEST_F(ConsoleEndToEnd, ArenaListAndAMoveToAnotherArena)
+TEST_F(ConsoleEndToEnd, ArenaListShowsTheZonesArenasAndGoMovesToAnother)
 {
     Set(Settings::UserChats, "1;2");
     EXPECT_TRUE(Type("?arena"));
