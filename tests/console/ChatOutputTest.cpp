@@ -17,16 +17,6 @@ protected:
     ChatOutput out{view, list, folder.Path()};
 };
 
-TEST(ChatOutputSlotsTest, EachSlotHasItsColourAndAnyOtherIsWhite)
-{
-    const Rgb green{0, 255, 0}, blue{160, 160, 255}, yellow{255, 255, 0}, red{255, 0, 0};
-    const Rgb slots[] = {green, blue, blue, yellow, blue, green, red, green, red, {255, 128, 0}};
-    for (int slot = 0; slot < 10; ++slot)
-        EXPECT_EQ(ChatOutput::SlotColour(slot), slots[slot]) << slot;
-    for (int slot : {10, 16, -1, 1000})
-        EXPECT_EQ(ChatOutput::SlotColour(slot), (Rgb{255, 255, 255})) << slot;
-}
-
 TEST_F(ChatOutputTest, OnePieceShowsPerTickWithItsLineBreakInFront)
 {
     out.Print("a", 16, true);
