@@ -136,18 +136,22 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
     NewLines();
     const auto before = FilesUnder(sandbox.Path());
     std::vector<std::string> expected;
+    std::vector<Rgb> colours;
     for (const std::string& name : names) {
         server->PushFile(name, "overwritten");
         server->RequestFile(name, "stolen");
         expected.push_back("Unable to open local file for Writing. File recieve failed for: " + name);
         expected.push_back("Failed to open file for sending: " + name);
+        colours.insert(colours.end(), {ChatOutput::SlotColour(ChatOutput::kSlotWhite), ChatOutput::SlotColour(0)});
     }
     // A local name may be long; a long one that climbs out is refused the same way.
     const std::string climbing = "../../../../../../../../../../../../../../../../../../../../etc/passwd";
     server->RequestFile(climbing, "stolen");
     expected.push_back("Failed to open file for sending: " + climbing);
+    colours.push_back(ChatOutput::SlotColour(0));
     ASSERT_TRUE(SettleDown());
     EXPECT_EQ(NewLines(), expected);
+    EXPECT_EQ(lineColours, colours);
     EXPECT_TRUE(server->Files().empty());
     EXPECT_EQ(FilesUnder(sandbox.Path()), before);
 
@@ -215,6 +219,7 @@ TEST_F(Transfers, FilesTravelWholeBothWaysThroughARoughNetwork)
                               "Failed to open file for sending: missing.dat",
                               "Failed to open file for sending: empty.dat",
                           }));
+    EXPECT_EQ(lineColours, std::vector<Rgb>(8, ChatOutput::SlotColour(0)));
     EXPECT_TRUE(sim->Violations().empty());
 }
 
