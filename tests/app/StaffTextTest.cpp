@@ -9,9 +9,9 @@ namespace {
 
 TEST(StaffTextTest, BansCarryEveryFieldAsTypedAndAPlayersBanIgnoresTheAddressesAndTheName)
 {
-    const BanOptions options{"2", " x ", "10.0.0.1", "10.0.0.*", "12345", "Sp\xE9" "cial name", true, true};
+    const BanOptions options{"2", " x ", "10.0.0.1", "10.0.0.*", "12345", "J\xF6rg", true, true};
     EXPECT_EQ(GenericBanText(BanOptions{}), "?ban -a4 -e7 -i -m -n ");
-    EXPECT_EQ(GenericBanText(options), "?ban -a2 -e x  -i10.0.0.1 -m10.0.0.* -n12345 -! -k Sp\xE9" "cial name");
+    EXPECT_EQ(GenericBanText(options), "?ban -a2 -e x  -i10.0.0.1 -m10.0.0.* -n12345 -! -k J\xF6rg");
     EXPECT_EQ(PlayerBanText(options, "Bob"), "?ban -a2 -e x  -! -k Bob");
     EXPECT_EQ(PlayerBanText(BanOptions{}, "Bob"), "?ban -a4 -e7 Bob");
 }
