@@ -12,8 +12,8 @@ TEST_F(ChatFrameTest, OpensWhiteOnBlackWithTheHintAndConnectAndDisconnectSwitchT
 {
     OpenFrame();
     EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == &frame_->Input(); }));
-    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputControl()),
-                            static_cast<wxWindow*>(&frame_->Users()), static_cast<wxWindow*>(&frame_->Input())}) {
+    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputControl()), static_cast<wxWindow*>(&frame_->Users()),
+                            static_cast<wxWindow*>(&frame_->Input())}) {
         EXPECT_EQ(child->GetBackgroundColour(), *wxBLACK) << child->GetId();
         EXPECT_EQ(child->GetForegroundColour(), *wxWHITE) << child->GetId();
     }

@@ -68,7 +68,10 @@ protected:
     }
     bool FrameClosed() const { return !alive_ || wxTheApp->IsScheduledForDestruction(alive_.get()); }
     // Lets the frame timer move every queued piece into the output area.
-    void DrainOutput() { ASSERT_TRUE(PumpUntil([&] { return frame_->Output().QueuedPieces() == 0; })); }
+    void DrainOutput()
+    {
+        ASSERT_TRUE(PumpUntil([&] { return frame_->Output().QueuedPieces() == 0; }));
+    }
     // A menu command as the menu bar sends it.
     void Command(int id)
     {

@@ -18,7 +18,8 @@ protected:
         wxRect rect;
         const long index = name.empty() ? List().GetItemCount() - 1 : List().FindItem(-1, name);
         EXPECT_TRUE(List().GetItemRect(index, rect, wxLIST_RECT_LABEL));
-        return List().ClientToScreen(wxPoint(rect.x + 10, name.empty() ? rect.GetBottom() + 40 : rect.y + rect.height / 2));
+        return List().ClientToScreen(
+            wxPoint(rect.x + 10, name.empty() ? rect.GetBottom() + 40 : rect.y + rect.height / 2));
     }
     wxString ToolTipAt(const wxString& name)
     {
@@ -31,18 +32,15 @@ protected:
     }
 };
 
-TEST_F(UserListTest, KeepsNamesInOrderWithTheColoursAndIconsOfTheirKind)
+TEST_F(UserListTest, ShowsEachKindInItsColourAndIconWithTheDetailsOnHoverAndThePlayerMenu)
 {
     OpenFrame();
-    ChatOutput& out = frame_->Output();
-    out.AddUser("carl", ChatOutput::kOtherFreq);
-    out.AddUser("bob", ChatOutput::kOwnFreqSpec);
-    out.AddUser("\x80uro", ChatOutput::kOwnFreq);
-    out.AddUser("Dora", ChatOutput::kOtherFreqSpec);
-    out.SetUserKind("CARL", ChatOutput::kOtherFreqSpec);
-    out.RemoveUser("DORA");
-    // Name, colour and icon of each entry.
-    std::vector<std::string> shown;
+    frame_->Link().Dispatch(ZonePackets::PlayersEntering(
+        {SimPlayer{3, "Bob", "Wings", 0, 7, 1234, 0, 5, 6}, SimPlayer{4, "Carl", "", 8, 2}}));
+    // On the list but not in the player table: the list is out of step.
+    frame_->Output().AddUser("Ghost", ChatOutput::kOwnFreq);
+    frame_->Output().AddUser("\x80uro", ChatOutput::kOwnFreqSpec);
+    std::vector<std::string> shown; // name, colour and icon of each entry
     for (int i = 0; i < List().GetItemCount(); ++i) {
         wxListItem item;
         item.SetId(i);
@@ -52,28 +50,11 @@ TEST_F(UserListTest, KeepsNamesInOrderWithTheColoursAndIconsOfTheirKind)
                         List().GetItemTextColour(i).GetAsString(wxC2S_HTML_SYNTAX).ToStdString() + " " +
                         std::to_string(item.GetImage()));
     }
-    EXPECT_EQ(shown, (std::vector<std::string>{"bob #FFFF00 1", "carl #A0A0FF 1", "\u20ACuro #FFFF00 0"}));
-    out.RemoveUser("\x80uro");
-    EXPECT_EQ(List().GetItemCount(), 2);
-}
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"Bob #A0A0FF 0", "Carl #A0A0FF 1", "Ghost #FFFF00 0", "\u20ACuro #FFFF00 1"}));
+    frame_->Output().RemoveUser("\x80uro");
+    EXPECT_EQ(List().GetItemCount(), 3);
 
-TEST_F(UserListTest, HoverShowsThePlayersDetailsAndTheMenuActsOnTheNameItWasOpenedOn)
-{
-    OpenFrame();
-    std::vector<std::string> menu;
-    List().SetMenuShower([&](UserList&, wxMenu& shown, const wxPoint&) {
-        menu = {shown.GetTitle().ToStdString()};
-        // GTK shows the title as an item of its own with a separator under it.
-        for (const wxMenuItem* item : shown.GetMenuItems())
-            if (item->IsSeparator() ? menu.size() > 1 : item->GetId() >= 1000)
-                menu.push_back(item->IsSeparator() ? "-" : item->GetItemLabelText().ToStdString());
-        wxCommandEvent ignore(wxEVT_MENU, 1025);
-        List().GetEventHandler()->ProcessEvent(ignore);
-    });
-    frame_->Link().Dispatch(ZonePackets::PlayersEntering(
-        {SimPlayer{3, "Bob", "Wings", 0, 7, 1234, 0, 5, 6}, SimPlayer{4, "Carl", "", 8, 2}}));
-    // On the list but not in the player table: the list is out of step.
-    frame_->Output().AddUser("Ghost", ChatOutput::kOtherFreq);
     frame_->Raise();
     EXPECT_EQ(ToolTipAt("Bob"), "----------------------------------------\n(Name)>  Bob\n(Sqaud)> Wings\n"
                                 "(Freq)>    7\n(Ship)>     1\n(Points)>  1234\n(Wins)>    5\n(Losses)> 6");
@@ -81,6 +62,16 @@ TEST_F(UserListTest, HoverShowsThePlayersDetailsAndTheMenuActsOnTheNameItWasOpen
     EXPECT_EQ(ToolTipAt(""), "");
     EXPECT_EQ(ToolTipAt("Ghost"), "");
 
+    std::vector<std::string> menu;
+    List().SetMenuShower([&](UserList&, wxMenu& opened, const wxPoint&) {
+        menu = {opened.GetTitle().ToStdString()};
+        // GTK shows the title as an item of its own with a separator under it.
+        for (const wxMenuItem* item : opened.GetMenuItems())
+            if (item->IsSeparator() ? menu.size() > 1 : item->GetId() >= 1000)
+                menu.push_back(item->IsSeparator() ? "-" : item->GetItemLabelText().ToStdString());
+        wxCommandEvent ignore(wxEVT_MENU, 1025);
+        List().GetEventHandler()->ProcessEvent(ignore);
+    });
     List().SetItemState(List().FindItem(-1, "Bob"), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     wxUIActionSimulator sim;
     for (const char* at : {"", "Carl"}) { // nothing opens below the last entry
