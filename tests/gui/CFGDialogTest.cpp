@@ -4,6 +4,7 @@
 #include "app/CFGDialog.h"
 
 #include <wx/checkbox.h>
+#include <wx/msgdlg.h>
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST_F(CFGDialogTest, OkStoresEveryFieldAsTypedInWindows1252AndTheNextStartShows
     });
 }
 
-TEST_F(CFGDialogTest, CancelAndTheCloseBoxWriteNothing)
+TEST_F(CFGDialogTest, CancelAndTheCloseBoxWriteNothingAndServerListOnlyShowsAMessage)
 {
     SettingsStore().WriteString("User", "Name", "Alice");
     OpenFrame();
@@ -80,6 +81,22 @@ TEST_F(CFGDialogTest, CancelAndTheCloseBoxWriteNothing)
         });
         EXPECT_EQ(ReadWholeFile(home_.Path() + ".Quillon"), before);
     }
+    ModalScript script;
+    wxString message;
+    script.ThenWhileShown([&](wxDialog& d) {
+        ClickChild(d, CFGDialog::kIdServerList);
+        // The message box comes and goes inside this dialog's loop.
+        EXPECT_TRUE(PumpUntil([&] { return script.opened == 2; }));
+        EXPECT_TRUE(d.IsModal());
+        ClickChild(d, CFGDialog::kIdCancel);
+    });
+    script.Then([&](wxDialog& box) {
+        message = dynamic_cast<wxMessageDialog&>(box).GetMessage() + "|" + box.GetTitle();
+        return int(wxID_OK);
+    });
+    Command(kIdSettings);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(message, "This feature is not implimented yet.|Information");
 }
 
 using SettingsWhileConnectedTest = SettingsTest<ZoneFrameTest>;
