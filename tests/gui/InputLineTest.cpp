@@ -10,7 +10,7 @@ protected:
     InputLine& Input() { return frame_->Input(); }
     long Selected() const { return frame_->Users().GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); }
 
-    // Types with real key presses (a key code, or text) and waits until the field shows `expected`.
+    // Types with real key presses ("\r" is Enter) and waits until the field shows `expected`.
     bool Type(const wxString& keys, const wxString& expected)
     {
         wxUIActionSimulator sim;
