@@ -51,8 +51,16 @@ TEST_F(LoginTest, EachResponseCodePrintsItsMessageThenEntersOrDisconnects)
         const std::vector<Packet> sent = SentZone();
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].ReadU8(0), c.enters ? 0x01 : 0x02); // arena entry, or leave arena
-        EXPECT_FALSE(h->JobOn(Connection::kReconnectJob));
     }
+}
+
+TEST_F(LoginTest, ARefusalDisconnectsForGood)
+{
+    h.Handshake();
+    h->SetJob(Connection::kReconnectJob, true);
+    h.ServerSends(HexPacket("0A 02"));
+    EXPECT_FALSE(h->Connected());
+    EXPECT_FALSE(h->JobOn(Connection::kReconnectJob));
 }
 
 TEST_F(LoginTest, ArenaEnteredStartsThePeriodicWorkAndRunsTheAutomation)
