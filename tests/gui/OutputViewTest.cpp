@@ -59,6 +59,18 @@ TEST_F(OutputViewTest, EachPieceShowsInItsSlotsColourAndAsWindows1252)
     // What is shown reads back as the bytes that came in.
     const std::string shown = view_->ShownText();
     EXPECT_EQ(shown.substr(shown.size() - bytes.size()), bytes);
+
+    // Every slot's colour; anything past the ten is white.
+    const wxColour green(0, 255, 0), blue(160, 160, 255), yellow(255, 255, 0), red(255, 0, 0);
+    const wxColour bySlot[] = {green, blue, blue, yellow, blue, green, red, green, red, {255, 128, 0}, *wxWHITE};
+    for (int slot = 0; slot <= 10; ++slot) {
+        const long start = output_->GetLastPosition();
+        frame_->Output().Print("slot", slot, true);
+        DrainOutput();
+        wxTextAttr style;
+        ASSERT_TRUE(output_->GetStyle(start + 2, style));
+        EXPECT_EQ(style.GetTextColour(), bySlot[slot]) << slot;
+    }
 }
 
 TEST_F(OutputViewTest, FollowsTheEndEvenWithASelectionFarAbove)

@@ -4,6 +4,7 @@
 
 #include "app/UserList.h"
 
+#include <wx/imaglist.h>
 #include <wx/menu.h>
 
 namespace {
@@ -54,11 +55,19 @@ TEST_F(UserListTest, ShowsEachKindInItsColourAndIconWithTheDetailsOnHoverAndTheP
               (std::vector<std::string>{"Bob #A0A0FF 0", "Carl #A0A0FF 1", "Ghost #FFFF00 0", "\u20ACuro #FFFF00 1"}));
     frame_->Output().RemoveUser("\x80uro");
     EXPECT_EQ(List().GetItemCount(), 3);
+    // The spectator's icon is a green S on the plain icon's black.
+    const wxImage plain = List().GetImageList(wxIMAGE_LIST_SMALL)->GetBitmap(0).ConvertToImage();
+    const wxImage spectator = List().GetImageList(wxIMAGE_LIST_SMALL)->GetBitmap(1).ConvertToImage();
+    for (wxPoint p : {wxPoint(8, 4), wxPoint(7, 5), wxPoint(9, 7), wxPoint(11, 9), wxPoint(7, 10)}) {
+        EXPECT_EQ(wxColour(spectator.GetRed(p.x, p.y), spectator.GetGreen(p.x, p.y), spectator.GetBlue(p.x, p.y)),
+                  wxColour(0, 255, 0));
+        EXPECT_EQ(wxColour(plain.GetRed(p.x, p.y), plain.GetGreen(p.x, p.y), plain.GetBlue(p.x, p.y)), *wxBLACK);
+    }
 
     frame_->Raise();
     EXPECT_EQ(ToolTipAt("Bob"), "----------------------------------------\n(Name)>  Bob\n(Sqaud)> Wings\n"
                                 "(Freq)>    7\n(Ship)>     1\n(Points)>  1234\n(Wins)>    5\n(Losses)> 6");
-    EXPECT_NE(ToolTipAt("Carl").Find("(Name)>  Carl\n"), wxNOT_FOUND);
+    EXPECT_NE(ToolTipAt("Carl").Find("(Name)>  Carl\n(Sqaud)> \n(Freq)>    2\n(Ship)>     9\n"), wxNOT_FOUND);
     EXPECT_EQ(ToolTipAt(""), "");
     EXPECT_EQ(ToolTipAt("Ghost"), "");
 
