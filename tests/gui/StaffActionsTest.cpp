@@ -42,10 +42,15 @@ TEST_F(StaffActionsTest, BansSendWhatTheDialogHoldsAndCancelSendsNothing)
             ban.SetName(name);
             ban.SetAllAccounts(flags);
             ban.SetDontKick(flags);
-            if (button == wxID_CLOSE)
+            if (button == wxID_CLOSE) {
                 d.Close(); // the title bar's close box
-            else
+            } else if (button == WXK_ESCAPE) {
+                wxKeyEvent escape(wxEVT_CHAR_HOOK);
+                escape.m_keyCode = WXK_ESCAPE;
+                d.ProcessWindowEvent(escape);
+            } else {
                 ClickChild(d, button);
+            }
         });
     };
     answer("Bob 2", true, BanDialog::kIdOK);
@@ -53,8 +58,8 @@ TEST_F(StaffActionsTest, BansSendWhatTheDialogHoldsAndCancelSendsNothing)
     EXPECT_EQ(prepared, "+++");
     EXPECT_EQ(ChatsSent(), Sent{"2:0 ?ban -a4 -e7 -i -m -n -! -k Bob 2"});
     EXPECT_EQ(NewLines(), Sent{}); // no echo
-    // Each ban starts from a fresh dialog, and Cancel or the close box sends nothing.
-    for (int button : {int(BanDialog::kIdCancel), int(wxID_CLOSE)}) {
+    // Each ban starts from a fresh dialog, and Cancel, Escape or the close box sends nothing.
+    for (int button : {int(BanDialog::kIdCancel), int(WXK_ESCAPE), int(wxID_CLOSE)}) {
         answer("Someone", true, button);
         Command(kIdGenericBan);
         EXPECT_EQ(prepared, "+++");
