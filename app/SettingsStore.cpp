@@ -1,5 +1,7 @@
 #include "app/SettingsStore.h"
 
+#include "app/Cp1252.h"
+
 #include <wx/config.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
@@ -7,13 +9,12 @@
 #include <wx/string.h>
 
 namespace {
-// Protocol and settings text is 8-bit; Latin-1 maps every byte to one character and back.
-wxString ToWx(const std::string& s) { return wxString(s.data(), wxConvISO8859_1, s.size()); }
-std::string FromWx(const wxString& s)
-{
-    const wxCharBuffer buffer = s.mb_str(wxConvISO8859_1);
-    return std::string(buffer.data(), buffer.length());
-}
+// Protocol and settings text is Windows-1252 bytes. The file holds the characters
+// themselves, so a "\x80" byte is stored as a euro sign, a hand-edited value reads
+// back as the same characters, and one the code page cannot hold gets a "?" in
+// place of that character instead of losing the whole value.
+wxString ToWx(const std::string& s) { return wxString(DecodeCp1252(s)); }
+std::string FromWx(const wxString& s) { return EncodeCp1252(s.ToStdWstring()); }
 } // namespace
 
 namespace {
@@ -26,7 +27,7 @@ std::weak_ptr<wxConfigBase>& SharedStore()
 }
 } // namespace
 
-static std::shared_ptr<wxConfigBase> MakeStore()
+static std::shared_ptr<wxConfigBase> OpenStore()
 {
 #ifdef _WIN32
     return std::make_shared<wxConfig>("Quillon", wxEmptyString);
@@ -37,6 +38,15 @@ static std::shared_ptr<wxConfigBase> MakeStore()
     const wxString file = wxFileName(wxGetHomeDir(), ".Quillon").GetFullPath();
     return std::make_shared<wxFileConfig>("Quillon", wxEmptyString, file, wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
 #endif
+}
+
+static std::shared_ptr<wxConfigBase> MakeStore()
+{
+    std::shared_ptr<wxConfigBase> store = OpenStore();
+    // Values are read as they were written: wxConfig would otherwise replace "$HOME"
+    // or "${USER}" in a password, a name or an automatic command.
+    store->SetExpandEnvVars(false);
+    return store;
 }
 
 SettingsStore::SettingsStore()
