@@ -5,8 +5,8 @@
 #include <wx/config.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
-#include <wx/utils.h>
 #include <wx/string.h>
+#include <wx/utils.h>
 
 namespace {
 // Protocol and settings text is Windows-1252 bytes. The file holds the characters
@@ -34,9 +34,12 @@ static std::shared_ptr<wxConfigBase> OpenStore()
 #else
     // The user's ~/.Quillon, where wxConfig keeps it by default. Naming the file
     // here keeps the store usable before (or without) an application object.
-    // The local-file style matters: without it the store reads and writes no file.
+    // wxConfig's usual style: the user's file, over a system-wide /etc/Quillon.conf
+    // when an administrator provides one. Without the local-file flag the store
+    // would read and write no file at all.
     const wxString file = wxFileName(wxGetHomeDir(), ".Quillon").GetFullPath();
-    return std::make_shared<wxFileConfig>("Quillon", wxEmptyString, file, wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+    return std::make_shared<wxFileConfig>("Quillon", wxEmptyString, file, wxEmptyString,
+                                          wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
 #endif
 }
 
