@@ -62,7 +62,7 @@ const std::string& PlayerTable::NameOf(uint32_t id) const
 void PlayerTable::Clear(bool silent)
 {
     for (Player& player : players_) {
-        if (!silent && !player.name.empty())
+        if (!silent && player.inUse)
             output_.RemoveUser(player.name);
         player = Player();
     }

@@ -78,7 +78,11 @@ void HandlePlayerEntering(Connection& connection, const Packet& packet)
     ZoneSession* session = SessionOf(connection);
     if (session == nullptr)
         return;
-    for (uint32_t base = 0; base < packet.Size(); base += Entering::kRecordSize)
+    // More records than the table has slots can only repeat ids; a reassembled
+    // packet of many megabytes would otherwise redraw the list for minutes.
+    uint32_t records = 0;
+    for (uint32_t base = 0; base < packet.Size() && records < PlayerTable::kSlots;
+         base += Entering::kRecordSize, ++records)
         EnterOne(connection, *session, packet, base);
     if (connection.OwnRecordSeen())
         session->players.RecolourAll(connection.OwnPlayerId());

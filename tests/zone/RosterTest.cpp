@@ -64,6 +64,7 @@ TEST_F(RosterTest, TheCountFollowsTheTableAndNoticesTheirSwitches)
     EXPECT_FALSE(Session().players.Get(9)->inUse);
     EXPECT_EQ(Session().players.Get(9)->frequency, 0);
 
+    Feed(EnteringPacket({{10, ""}})); // a nameless player is listed, and must leave the list too
     h->Disconnect(false, false);
     EXPECT_EQ(Session().players.Count(), 0u);
     EXPECT_TRUE(h.users.entries.empty());
