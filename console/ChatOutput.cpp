@@ -77,17 +77,40 @@ Rgb ChatOutput::SlotColour(int colourSlot)
 void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
 {
     QueuedLine line{SlotColour(colourSlot), pendingLineBreak_ ? "\n" + text : text};
+    queuedBytes_ += line.text.size();
     queue_.push_back(std::move(line));
     WriteLog(text, endLine);
     pendingLineBreak_ = endLine;
+    while (queue_.size() > 1 && (queue_.size() > kMaxQueuedPieces || queuedBytes_ > kMaxQueuedBytes))
+        DropOldestLine();
+}
+
+// The front piece and the rest of its line, up to the piece that starts the next.
+void ChatOutput::DropOldestLine()
+{
+    do {
+        queuedBytes_ -= queue_.front().text.size();
+        queue_.pop_front();
+    } while (queue_.size() > 1 && queue_.front().text.compare(0, 1, "\n") != 0);
+    ++skippedLines_;
 }
 
 void ChatOutput::FlushOneLine()
 {
-    if (queue_.empty() || !view_.IsAtEnd())
+    if (!view_.IsAtEnd())
+        return;
+    if (skippedLines_ > 0) {
+        view_.AppendStyled("\n(" + std::to_string(skippedLines_) +
+                               " lines skipped: they came faster than the window can show them)",
+                           kWhite);
+        skippedLines_ = 0;
+        return;
+    }
+    if (queue_.empty())
         return;
     const QueuedLine& front = queue_.front();
     view_.AppendStyled(front.text, front.colour);
+    queuedBytes_ -= front.text.size();
     queue_.pop_front();
 }
 

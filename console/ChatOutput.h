@@ -7,7 +7,9 @@
 
 // The one way text reaches the user. Print queues a piece with its colour slot;
 // FlushOneLine shows at most one queued piece per tick, and only while the user
-// is looking at the end of the text.
+// is looking at the end of the text. A server can send far faster than that, so
+// the queue is bounded: beyond it the oldest queued lines are skipped (the
+// session log still gets them) and a line says how many.
 class ChatOutput {
 public:
     enum Slot { kSlotGreen = 0, kSlotWhite = 16 };
@@ -20,6 +22,9 @@ public:
     void Print(const std::string& text, int colourSlot, bool endLine);
     void Print(const std::string& text, int colourSlot) { Print(text, colourSlot, false); }
     void FlushOneLine();
+
+    static constexpr size_t kMaxQueuedPieces = 200000;
+    static constexpr size_t kMaxQueuedBytes = size_t(8) << 20;
 
     static Rgb SlotColour(int colourSlot);
     size_t QueuedPieces() const { return queue_.size(); }
@@ -45,6 +50,7 @@ private:
         std::string text;
     };
 
+    void DropOldestLine();
     int FindUser(const std::string& name) const;
     void AppendToLogFile(const std::string& bytes);
 
@@ -52,6 +58,8 @@ private:
     UserListView& userList_;
     std::string programFolder_;
     std::deque<QueuedLine> queue_;
+    size_t queuedBytes_ = 0;
+    size_t skippedLines_ = 0;
     bool pendingLineBreak_ = false;
     bool logging_ = false;
     std::string logPath_;
