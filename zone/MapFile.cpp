@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 
@@ -50,6 +51,30 @@ bool IsSafeServerFileName(const std::string& name)
     if (name.find_first_of("/\\:") != std::string::npos)
         return false;
     return name.find("..") == std::string::npos;
+}
+
+bool IsReservedFileName(const std::string& name)
+{
+    std::string lower;
+    for (unsigned char c : name)
+        lower += char(std::tolower(c));
+    for (const char* own : {"ignore.txt", "event.txt", "packet.log", "quillon", "quillon.exe"})
+        if (lower == own)
+            return true;
+    const size_t dot = lower.rfind('.');
+    if (dot != std::string::npos) {
+        const std::string extension = lower.substr(dot + 1);
+        for (const char* runnable : {"exe", "dll", "com", "bat", "cmd", "scr", "lnk", "pif", "ps1", "vbs", "msi"})
+            if (extension == runnable)
+                return true;
+    }
+    // CON, NUL, COM1, LPT9 and the like, with or without an extension.
+    const std::string stem = lower.substr(0, lower.find('.'));
+    for (const char* device : {"con", "prn", "aux", "nul"})
+        if (stem == device)
+            return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
 }
 
 uint32_t Checksum(const std::string& bytes)

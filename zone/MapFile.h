@@ -21,6 +21,11 @@ private:
 // the folder (separators, drive colons, "..") is refused.
 bool IsSafeServerFileName(const std::string& name);
 
+// A name the server may not write a file under, whatever the folder: the
+// client's own files, programs and libraries Windows would run or load, and
+// Windows device names.
+bool IsReservedFileName(const std::string& name);
+
 // CRC-32 as zlib computes it; 0 for a file that cannot be opened or is empty.
 uint32_t FileChecksum(const std::string& path);
 uint32_t Checksum(const std::string& bytes);

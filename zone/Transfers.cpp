@@ -107,7 +107,7 @@ void HandleIncomingFile(Connection& connection, const Packet& packet)
     std::string name = packet.ReadText(kNameOffset, kNameWidth);
     if (name.empty())
         name = kDefaultFileName;
-    const bool written = IsSafeServerFileName(name) &&
+    const bool written = IsSafeServerFileName(name) && !IsReservedFileName(name) &&
                          WriteTextFile(ProgramFolderPath(connection), name, packet.BytesAsString(kFileDataOffset, 0),
                                        false);
     if (written)
@@ -132,11 +132,13 @@ void SendFile(Connection& connection, const std::string& localName, const std::s
         if (file) {
             char buffer[65536];
             size_t n = 0;
-            while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+            // Nothing larger than one transfer may be: stop reading past it.
+            while (contents.size() <= Connection::kMaxTransferSize &&
+                   (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
                 contents.append(buffer, n);
         }
     }
-    if (contents.empty()) {
+    if (contents.empty() || contents.size() + kFileDataOffset > Connection::kMaxTransferSize) {
         connection.Output().Print("Failed to open file for sending: " + localName, ChatOutput::kSlotGreen, true);
         return;
     }

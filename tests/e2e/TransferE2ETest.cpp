@@ -144,6 +144,10 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
         expected.push_back("Failed to open file for sending: " + name);
         colours.insert(colours.end(), {ChatOutput::SlotColour(ChatOutput::kSlotWhite), ChatOutput::SlotColour(0)});
     }
+    // The client's own files are not the server's to replace.
+    server->PushFile("Ignore.txt", "Alice\r\n");
+    expected.push_back("Unable to open local file for Writing. File recieve failed for: Ignore.txt");
+    colours.push_back(ChatOutput::SlotColour(ChatOutput::kSlotWhite));
     // A local name may be long; a long one that climbs out is refused the same way.
     const std::string climbing = "../../../../../../../../../../../../../../../../../../../../etc/passwd";
     server->RequestFile(climbing, "stolen");

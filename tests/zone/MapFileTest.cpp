@@ -47,6 +47,11 @@ TEST(MapFileTest, ServerNamesThatCouldLeaveTheFolderAreRefused)
         EXPECT_FALSE(IsSafeServerFileName(bad)) << bad;
     for (const char* good : {"news.txt", "duel.lvl", ".hidden", "a.b.c"})
         EXPECT_TRUE(IsSafeServerFileName(good)) << good;
+    // Names a pushed file may not take: our own files, runnable ones, devices.
+    for (const char* reserved : {"Ignore.txt", "EVENT.TXT", "quillon", "evil.DLL", "x.exe", "con", "Nul.txt", "lpt1"})
+        EXPECT_TRUE(IsReservedFileName(reserved)) << reserved;
+    for (const char* free : {"news.txt", "console.txt", "com10", "quillon.txt", "exe"})
+        EXPECT_FALSE(IsReservedFileName(free)) << free;
 }
 
 // Oversized and corrupted streams are refused on the way in, end to end.
