@@ -38,7 +38,8 @@ public:
     // The selected entry's text, if an entry is selected.
     std::optional<std::string> SelectedName() const;
     // Page Up and Page Down in the input line: the entry above or below the
-    // selected one (the first when nothing is selected), scrolled into view.
+    // selected one, scrolled into view. With nothing selected, Page Down selects
+    // the first entry and Page Up does nothing.
     void SelectPrevious();
     void SelectNext();
 

@@ -119,8 +119,11 @@ void ProgramFolder::SaveIgnoreFile(const std::vector<std::string>& names) const
     // Create empties the file whether or not it existed.
     if (!file.Create())
         return;
+    // A name from the server holding a line break would come back as pieces of
+    // names; it stays ignored for this session only.
     for (const std::string& name : names)
-        file.WriteLine(name);
+        if (name.find_first_of("\r\n") == std::string::npos)
+            file.WriteLine(name);
 }
 
 void ProgramFolder::LogEvent(const std::string& text) const

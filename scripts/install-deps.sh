@@ -3,7 +3,8 @@
 # missing: with apt-get as root, through sudo otherwise.
 set -euo pipefail
 
-packages=(cmake make g++ libwxgtk3.2-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick)
+packages=(cmake make g++ libwxgtk3.2-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
+    dpkg-dev file) # the last two let cpack give the Debian package its dependencies
 
 missing=()
 for package in "${packages[@]}"; do

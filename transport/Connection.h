@@ -73,7 +73,8 @@ public:
     // Sends without reliability; 520 bytes or more are queued as a big transfer.
     void Send(const Packet& packet);
     // Wraps the payload in a reliable header (unless it has one), keeps it until
-    // acknowledged, and sends it.
+    // acknowledged, and sends it. A payload too big to wrap into one datagram is
+    // queued as a transfer instead, whose pieces go out reliably one by one.
     void SendReliable(Packet payload);
 
     // --- Core packets ---

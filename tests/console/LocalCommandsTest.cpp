@@ -95,6 +95,10 @@ TEST_F(LocalCommandsTest, IgnoreCommandsToggleTheNameAfterTheSpaceAndShowTheirLi
     EXPECT_TRUE(h->IsIgnored("AMY"));
     EXPECT_FALSE(h->IsIgnored("Bob"));
     EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Ignore.txt"), "amy\r\n");
+    // A server's name with a line break in it would come back as two names: it is ignored, not stored.
+    RunLocalCommand(*h, "?pignore Mal\nlory");
+    EXPECT_TRUE(h->IsIgnored("mal\nlory"));
+    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Ignore.txt"), "amy\r\n");
 
     // The next start reads the file back, whatever its line endings.
     WriteWholeFile(h.folder.Path() + "Ignore.txt", "\n\nalpha\n\n\r\nbeta gamma\r\nde\rlta\n\n");
