@@ -187,7 +187,9 @@ void Connection::Reconnect()
     PrintWhite("Attempting to ReConnect....");
     SendReliable(ZonePacket(kLeaveArena));
     Send(CorePacket(kDisconnect, 2));
-    // The transfer queue is kept: it goes out once the arena is entered again.
+    // Transfers not yet begun wait for the next arena; one cut off part way is
+    // dropped with the pieces that went unacknowledged.
+    reliable_.DropStartedTransfer();
     EndSession();
     BeginConnection();
 }

@@ -114,9 +114,18 @@ bool ReliableState::TakeNextPiece(Packet& piece)
     std::deque<Packet>& front = transfers_.front();
     if (front.empty()) {
         transfers_.pop_front();
+        frontStarted_ = false;
         return false;
     }
     piece = std::move(front.front());
     front.pop_front();
+    frontStarted_ = true;
     return true;
+}
+
+void ReliableState::DropStartedTransfer()
+{
+    if (frontStarted_ && !transfers_.empty())
+        transfers_.pop_front();
+    frontStarted_ = false;
 }

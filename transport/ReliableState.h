@@ -60,7 +60,14 @@ public:
     // The next piece to send; false when there is none this time (an emptied
     // transfer is removed and nothing goes out).
     bool TakeNextPiece(Packet& piece);
-    void ClearTransfers() { transfers_.clear(); }
+    void ClearTransfers()
+    {
+        transfers_.clear();
+        frontStarted_ = false;
+    }
+    // A transfer cut off part way: the new connection's peer would join its
+    // remaining pieces into a broken packet, so it goes; those not begun wait.
+    void DropStartedTransfer();
     const std::deque<std::deque<Packet>>& Transfers() const { return transfers_; }
 
 private:
@@ -70,4 +77,5 @@ private:
     uint64_t heldBytes_ = 0;
     uint32_t nextExpected_ = 0;
     std::deque<std::deque<Packet>> transfers_;
+    bool frontStarted_ = false; // a piece of the front transfer has gone out
 };

@@ -90,7 +90,8 @@ TEST(ConnectionTest, TheUsersDisconnectSaysGoodbyeForgetsTheSessionAndStaysDownA
 }
 
 // Pieces of a cut-off transfer must not end up in front of the next connection's data. The queue of
-// outgoing transfers is emptied by a disconnect, but waits through a reconnect for the next arena.
+// outgoing transfers is emptied by a disconnect, but waits through a reconnect for the next arena,
+// all but a transfer already begun.
 TEST(ConnectionTest, DisconnectAndReconnectEmptyTheReassemblyBuffersButOnlyADisconnectTheOutgoingQueue)
 {
     ConnectionHarness h;
@@ -109,6 +110,20 @@ TEST(ConnectionTest, DisconnectAndReconnectEmptyTheReassemblyBuffersButOnlyADisc
     }
     h->Dispatch(HexPacket("0009 0D01"));
     EXPECT_THAT(zone.seen, ElementsAre(HexPacket("0D01")));
+
+    // A transfer cut off part way by a reconnect is dropped; the one behind it waits.
+    h->Send(Packet(700));
+    h->OnArenaEntered();
+    h.Ticks(9 * 4); // the waiting transfer's two pieces, the turn that removes it, one of the next
+    h->Reconnect();
+    EXPECT_TRUE(h->Reliable().Transfers().empty());
+    h->Send(Packet(600));
+    h->Send(Packet(600));
+    h->OnArenaEntered();
+    h.Ticks(9);
+    h->Reconnect();
+    ASSERT_EQ(h->Reliable().Transfers().size(), 1u);
+    EXPECT_EQ(h->Reliable().Transfers().front().size(), 2u);
 }
 
 // --- Periodic jobs ---
