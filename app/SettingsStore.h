@@ -1,14 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
-class wxConfigBase;
-
 // A handle on the per-user settings store (application "Quillon"). Nothing is
-// cached: every read goes to the store, so a write through one handle is seen by
-// the next read through any other.
+// cached: every call opens the store afresh, so a write through one handle, by
+// another running copy or by hand is seen by the next read through any other.
 class SettingsStore {
 public:
     SettingsStore();
@@ -23,11 +20,6 @@ public:
     bool WriteString(const std::string& group, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& group, const std::string& key, int32_t value);
     bool WriteBool(const std::string& group, const std::string& key, bool value);
-
-private:
-    void EnterGroup(const std::string& group) const;
-
-    std::shared_ptr<wxConfigBase> config_;
 };
 
 // Every key the program stores, with its default, named once.

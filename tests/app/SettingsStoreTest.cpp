@@ -32,21 +32,20 @@ TEST(SettingsStoreTest, ValuesReadBackAsTypedAndTheFileHoldsTheirCharacters)
     TempHome home;
     const std::string password = "pa$HOME${USER}\\x%PATH%";
     const std::string euro = "\x80 5 \x8Cuvre"; // Windows-1252: euro sign, capital OE
-    {
-        SettingsStore store;
-        store.WriteString("User", "Password", password);
-        store.WriteString("User", "Auto", euro);
-        EXPECT_EQ(store.ReadString("User", "Password", ""), password);
-    }
+    SettingsStore store;
+    store.WriteString("User", "Password", password);
+    store.WriteString("User", "Auto", euro);
+    EXPECT_EQ(store.ReadString("User", "Password", ""), password);
     const std::string file = ReadWholeFile(home.Path() + ".Quillon");
     EXPECT_NE(file.find("\u20AC 5 \u0152uvre"), std::string::npos) << file;
 
-    // Edited by hand: a character the code page lacks costs that character, not the value.
+    // Edited by hand while the program runs: read at once, and a character the
+    // code page lacks costs that character, not the value.
     WriteWholeFile(home.Path() + ".Quillon", file + "[Arena]\nName=duel \u03A9\n");
-    SettingsStore restarted;
-    EXPECT_EQ(restarted.ReadString("User", "Password", ""), password);
-    EXPECT_EQ(restarted.ReadString("User", "Auto", ""), euro);
-    EXPECT_EQ(restarted.ReadString("Arena", "Name", ""), "duel ?");
+    EXPECT_EQ(store.ReadString("Arena", "Name", ""), "duel ?");
+    store.WriteString("Server", "IP", "10.0.0.1"); // and a write keeps the edit
+    EXPECT_EQ(store.ReadString("User", "Auto", ""), euro);
+    EXPECT_EQ(store.ReadString("Arena", "Name", ""), "duel ?");
 }
 
 } // namespace
