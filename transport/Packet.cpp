@@ -158,10 +158,12 @@ std::string Packet::HexDump(bool fromServer) const
 
 void Packet::Log(bool fromServer) const
 {
-    // The server decides how often we log; past this size the file stops growing.
+    // The server decides how often and how much we log; the file stops growing
+    // short of this size. A row of 16 bytes takes at most 100 characters.
     std::error_code unknown;
-    const auto size = std::filesystem::file_size("Packet.log", unknown);
-    if (!unknown && size >= kMaxPacketLogBytes)
+    const uint64_t size = std::filesystem::file_size("Packet.log", unknown);
+    const uint64_t blockAtMost = (uint64_t(Size()) / 16 + 1) * 100 + 20;
+    if (!unknown && size + blockAtMost > kMaxPacketLogBytes)
         return;
     FILE* file = std::fopen("Packet.log", "ab");
     if (!file)
