@@ -146,9 +146,7 @@ void SendFile(Connection& connection, const std::string& localName, const std::s
     out.WriteU8(kSendFileType, 0);
     out.WriteText(sendAs, kNameOffset, kNameWidth);
     out.AppendBytes(contents);
-    if (out.Size() < DatagramSocket::kMaxDatagram)
-        connection.SendReliable(out);
-    else
-        connection.Send(out); // the send path cuts it into reliable pieces
+    // Reliably; one too big for a datagram goes out as reliable pieces.
+    connection.SendReliable(std::move(out));
     connection.Output().Print("File Sent: " + sendAs, ChatOutput::kSlotGreen, true);
 }
