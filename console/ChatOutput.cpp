@@ -1,8 +1,8 @@
 #include "console/ChatOutput.h"
 
+#include "console/Names.h"
 #include "console/TextFile.h"
 
-#include <cctype>
 #include <utility>
 
 namespace {
@@ -19,20 +19,6 @@ constexpr int kUserColumnWidth = 178;
 constexpr const char* kDefaultLogName = "session.log";
 
 std::string LogFolderPrefix() { return std::string("Logs") + kPathSeparator; }
-
-int CompareNoCase(const std::string& a, const std::string& b)
-{
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-        const int cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
 
 struct KindLook {
     Rgb colour;
@@ -141,7 +127,7 @@ void ChatOutput::AddUser(const std::string& name, int kind)
 {
     int index = 0;
     const int count = userList_.Count();
-    while (index < count && CompareNoCase(userList_.TextAt(index), name) < 0)
+    while (index < count && CompareNamesNoCase(userList_.TextAt(index), name) < 0)
         ++index;
     userList_.Insert(index, name);
     const KindLook look = LookOfKind(kind);
@@ -152,7 +138,7 @@ int ChatOutput::FindUser(const std::string& name) const
 {
     const int count = userList_.Count();
     for (int i = 0; i < count; ++i)
-        if (CompareNoCase(userList_.TextAt(i), name) == 0)
+        if (CompareNamesNoCase(userList_.TextAt(i), name) == 0)
             return i;
     return -1;
 }

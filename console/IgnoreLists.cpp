@@ -1,28 +1,22 @@
 #include "console/IgnoreLists.h"
 
 #include "console/ChatOutput.h"
+#include "console/Names.h"
 #include "console/ProgramFolder.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
-bool SameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 std::vector<std::string>::iterator Find(std::vector<std::string>& list, const std::string& name)
 {
-    return std::find_if(list.begin(), list.end(), [&](const std::string& entry) { return SameName(entry, name); });
+    return std::find_if(list.begin(), list.end(),
+                        [&](const std::string& entry) { return SameNameNoCase(entry, name); });
 }
 
 bool Contains(const std::vector<std::string>& list, const std::string& name)
 {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return SameName(entry, name); });
+    return std::any_of(list.begin(), list.end(), [&](const std::string& entry) { return SameNameNoCase(entry, name); });
 }
 
 // Removes the name when present, adds it otherwise; true when it was added.

@@ -1,20 +1,9 @@
 #include "zone/PlayerTable.h"
 
 #include "console/ChatOutput.h"
-
-#include <cctype>
+#include "console/Names.h"
 
 namespace {
-
-bool SameNameNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 const std::string& EmptyName()
 {

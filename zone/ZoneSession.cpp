@@ -1,18 +1,8 @@
 #include "zone/ZoneSession.h"
 
+#include "console/Names.h"
+
 #include <algorithm>
-#include <cctype>
-
-namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
 
 void RecentSenders::Note(const std::string& name)
 {
@@ -72,7 +62,7 @@ bool AwayState::TakeReplyTurn(const std::string& sender, uint32_t now)
         else
             ++it;
     }
-    const auto inserted = lastReply_.emplace(Lower(sender), now);
+    const auto inserted = lastReply_.emplace(LowerName(sender), now);
     return inserted.second;
 }
 
