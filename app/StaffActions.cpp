@@ -63,13 +63,6 @@ const char* const kInvalidKickTime = "Invalid Value for Kick Time";
 
 void PrintWhite(ChatFrame& frame, const std::string& text) { frame.Output().Print(text, ChatOutput::kSlotWhite, true); }
 
-// Looked up when the command sends, not when the menu opened: the player may have left.
-uint16_t PlayerId(ChatFrame& frame, const std::string& name)
-{
-    const ZoneSession* session = SessionOf(frame.Link());
-    return session != nullptr ? session->players.FindByName(name) : PlayerTable::kNotFound;
-}
-
 // Every ban starts from the same options; only the generic ban lets the user
 // name addresses, the player ban names its player.
 void PrepareBan(BanDialog& dialog, bool addressFields, const std::string& name)
@@ -101,7 +94,8 @@ std::optional<BanOptions> AskBanOptions(ChatFrame& frame, bool addressFields, co
 
 void SendToPlayer(ChatFrame& frame, const std::string& text, const std::string& name)
 {
-    SendChat(frame.Link(), text, kChatPrivate, PlayerId(frame, name), false);
+    // Looked up when the command sends, not when the menu opened: the player may have left.
+    SendChat(frame.Link(), text, kChatPrivate, PlayerIdOf(frame.Link(), name), false);
 }
 
 void SendInArena(ChatFrame& frame, const char* text)

@@ -42,20 +42,11 @@ void PrintError(Connection& connection, const char* text)
     connection.Output().Print(text, ChatOutput::kSlotWhite, true);
 }
 
-// The present player named by the selected entry, or null.
-const Player* SelectedPlayer(Connection& connection, const std::string& name)
-{
-    ZoneSession* session = SessionOf(connection);
-    if (session == nullptr)
-        return nullptr;
-    return session->players.Get(session->players.FindByName(name));
-}
-
 bool SendToFrequencyOfSelected(Connection& connection, const std::string& line,
                                const std::optional<std::string>& selected)
 {
     // An entry that names nobody in the table has no frequency to send to.
-    const Player* player = selected ? SelectedPlayer(connection, *selected) : nullptr;
+    const Player* player = selected ? FindPlayer(connection, *selected) : nullptr;
     if (player == nullptr) {
         PrintError(connection, kNoTeamSelected);
         return false;
@@ -71,9 +62,7 @@ bool SendPrivateToSelected(Connection& connection, const std::string& line, cons
         return false;
     }
     // An entry that names nobody goes out to the lookup's "not found" id.
-    ZoneSession* session = SessionOf(connection);
-    const uint16_t id = session != nullptr ? session->players.FindByName(*selected) : PlayerTable::kNotFound;
-    SendChat(connection, line, kChatPrivate, id, true);
+    SendChat(connection, line, kChatPrivate, PlayerIdOf(connection, *selected), true);
     return true;
 }
 

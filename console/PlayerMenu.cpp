@@ -15,9 +15,6 @@ std::string PlayerToolTip(const Player& player)
 
 std::string PlayerToolTipFor(const Connection& connection, const std::string& name)
 {
-    const ZoneSession* session = SessionOf(connection);
-    if (session == nullptr)
-        return std::string();
-    const Player* player = session->players.Get(session->players.FindByName(name));
+    const Player* player = FindPlayer(connection, name);
     return player != nullptr ? PlayerToolTip(*player) : std::string();
 }

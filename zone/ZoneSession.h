@@ -78,3 +78,18 @@ public:
 
 // The zone state of a started connection, or null before the zone start-up.
 inline ZoneSession* SessionOf(const Connection& connection) { return connection.Zone<ZoneSession>(); }
+
+// The id of the present player with this name, without regard to case, or
+// PlayerTable::kNotFound (also before the zone start-up).
+inline uint16_t PlayerIdOf(const Connection& connection, const std::string& name)
+{
+    const ZoneSession* session = SessionOf(connection);
+    return session != nullptr ? session->players.FindByName(name) : PlayerTable::kNotFound;
+}
+
+// That player, or null.
+inline const Player* FindPlayer(const Connection& connection, const std::string& name)
+{
+    const ZoneSession* session = SessionOf(connection);
+    return session != nullptr ? session->players.Get(session->players.FindByName(name)) : nullptr;
+}
