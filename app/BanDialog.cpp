@@ -1,6 +1,6 @@
 #include "app/BanDialog.h"
 
-#include "app/FontSelection.h"
+#include "app/FixedDialog.h"
 #include "app/WxText.h"
 
 #include <wx/button.h>
@@ -10,8 +10,6 @@
 #include <wx/textctrl.h>
 
 namespace {
-
-constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxRAISED_BORDER;
 
 wxTextCtrl* Field(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size, const char* name)
 {
@@ -29,12 +27,11 @@ void Label(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size,
 wxBEGIN_EVENT_TABLE(BanDialog, wxDialog)
     EVT_BUTTON(BanDialog::kIdOK, BanDialog::OnOK)
     EVT_BUTTON(BanDialog::kIdCancel, BanDialog::OnCancel)
-    EVT_CHAR_HOOK(BanDialog::OnCharHook)
 wxEND_EVENT_TABLE();
 // clang-format on
 
 BanDialog::BanDialog()
-    : wxDialog(nullptr, kIdDialog, "Ban Options", wxDefaultPosition, wxSize(390, 140), kDialogStyle, "BanDialog")
+    : wxDialog(nullptr, kIdDialog, "Ban Options", wxDefaultPosition, wxSize(390, 140), kFixedDialogStyle, "BanDialog")
 {
     SetFont(DialogFont());
     // Created in tab order; the labels come after the fields they name.
@@ -60,6 +57,7 @@ BanDialog::BanDialog()
     Label(this, kIdNameLabel, "Name", wxPoint(110, 55), wxSize(190, 15), "Label3_BanName");
     new wxButton(this, kIdOK, "OK", wxPoint(320, 35), wxSize(50, 25), 0, wxDefaultValidator, "Btn3_OK");
     new wxButton(this, kIdCancel, "Cancel", wxPoint(320, 70), wxSize(50, 25), 0, wxDefaultValidator, "Btn3_Cancel");
+    CancelOnEscape(*this, kIdCancel);
 }
 
 void BanDialog::SelectLevel(int level)
@@ -118,16 +116,4 @@ void BanDialog::OnCancel(wxCommandEvent&)
 {
     confirmed_ = false;
     Close();
-}
-
-// Escape works like Cancel. wxWidgets would look for a button with the standard
-// cancel id, which neither button carries.
-void BanDialog::OnCharHook(wxKeyEvent& event)
-{
-    if (event.GetKeyCode() != WXK_ESCAPE) {
-        event.Skip();
-        return;
-    }
-    wxCommandEvent cancel(wxEVT_BUTTON, kIdCancel);
-    OnCancel(cancel);
 }

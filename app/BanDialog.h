@@ -66,7 +66,6 @@ public:
 private:
     void OnOK(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
-    void OnCharHook(wxKeyEvent& event);
 
     bool confirmed_ = false;
     wxTextCtrl* ip_ = nullptr;

@@ -1,6 +1,6 @@
 #include "app/CFGDialog.h"
 
-#include "app/FontSelection.h"
+#include "app/FixedDialog.h"
 #include "app/SettingsStore.h"
 #include "app/WxText.h"
 
@@ -11,8 +11,6 @@
 #include <wx/textctrl.h>
 
 namespace {
-
-constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxRAISED_BORDER;
 
 void Label(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size, long style, const char* name)
 {
@@ -25,13 +23,12 @@ void Label(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size,
 wxBEGIN_EVENT_TABLE(CFGDialog, wxDialog)
     EVT_BUTTON(CFGDialog::kIdOK, CFGDialog::OnOK)
     EVT_BUTTON(CFGDialog::kIdCancel, CFGDialog::OnCancel)
-    EVT_CHAR_HOOK(CFGDialog::OnCharHook)
     EVT_BUTTON(CFGDialog::kIdServerList, CFGDialog::OnServerList)
 wxEND_EVENT_TABLE();
 // clang-format on
 
 CFGDialog::CFGDialog(SettingsStore& settings)
-    : wxDialog(nullptr, kIdDialog, "Quillon Configuration", wxDefaultPosition, wxSize(300, 350), kDialogStyle,
+    : wxDialog(nullptr, kIdDialog, "Quillon Configuration", wxDefaultPosition, wxSize(300, 350), kFixedDialogStyle,
                "CFGDialog"),
       settings_(settings)
 {
@@ -72,6 +69,7 @@ CFGDialog::CFGDialog(SettingsStore& settings)
 
     new wxButton(this, kIdOK, "OK", wxPoint(20, 290), wxSize(50, 25), 0, wxDefaultValidator, "Btn_OK");
     new wxButton(this, kIdCancel, "Cancel", wxPoint(80, 290), wxSize(50, 25), 0, wxDefaultValidator, "Btn_Cancel");
+    CancelOnEscape(*this, kIdCancel);
     new wxButton(this, kIdServerList, "Server List", wxPoint(200, 290), wxSize(80, 25), 0, wxDefaultValidator,
                  "Btn_ServerList");
     autoConnect_ = new wxCheckBox(this, kIdAutoConnect, "AutoConnect: ", wxPoint(190, 140), wxSize(80, 20), 0,
@@ -104,16 +102,4 @@ void CFGDialog::OnServerList(wxCommandEvent&)
 {
     wxMessageDialog box(this, "This feature is not implimented yet.", "Information", wxOK | wxICON_INFORMATION);
     box.ShowModal();
-}
-
-// Escape works like Cancel. wxWidgets would look for a button with the standard
-// cancel id, which neither button carries.
-void CFGDialog::OnCharHook(wxKeyEvent& event)
-{
-    if (event.GetKeyCode() != WXK_ESCAPE) {
-        event.Skip();
-        return;
-    }
-    wxCommandEvent cancel(wxEVT_BUTTON, kIdCancel);
-    OnCancel(cancel);
 }

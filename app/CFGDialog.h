@@ -42,7 +42,6 @@ public:
 private:
     void OnOK(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
-    void OnCharHook(wxKeyEvent& event);
     void OnServerList(wxCommandEvent& event);
 
     SettingsStore& settings_;

@@ -8,7 +8,6 @@
 
 #include <wx/cmndata.h>
 #include <wx/fontdlg.h>
-#include <wx/fontenum.h>
 #include <wx/textctrl.h>
 
 int FontStyleCode(wxFontStyle style)
@@ -87,24 +86,4 @@ void SelectChatFont(ChatFrame& frame)
         return;
     ApplyChatFont(frame, chosen);
     StoreChatFont(frame.SettingsHandle(), chosen);
-}
-
-wxString FirstInstalledFace(std::initializer_list<const char*> faces)
-{
-    for (const char* face : faces)
-        if (wxFontEnumerator::IsValidFacename(face))
-            return face;
-    return wxString();
-}
-
-wxFont DialogFont()
-{
-    const wxString face = FirstInstalledFace({"Arial", "Liberation Sans", "Arimo", "Nimbus Sans"});
-    return wxFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS).FaceName(face));
-}
-
-wxFont DialogTitleFont(int points)
-{
-    const wxString face = FirstInstalledFace({"Times New Roman", "Liberation Serif", "Tinos", "Nimbus Roman"});
-    return wxFont(wxFontInfo(points).Family(wxFONTFAMILY_ROMAN).FaceName(face).Style(wxFONTSTYLE_NORMAL).Bold());
 }

@@ -2,8 +2,6 @@
 
 #include <wx/font.h>
 
-#include <initializer_list>
-
 class ChatFrame;
 class SettingsStore;
 class wxTextCtrl;
@@ -28,10 +26,3 @@ void StoreChatFont(SettingsStore& settings, const wxFont& font);
 // 90 normal, 91 light, 92 bold, and any other weight as its number (100 to 900).
 int FontStyleCode(wxFontStyle style);
 int FontWeightCode(wxFontWeight weight);
-
-// The dialogs place their controls at fixed pixels sized for an 8-point face of
-// Arial's width; GTK's default face is wider and would cut their labels off.
-// These pick the nearest installed faces, or the family's default.
-wxString FirstInstalledFace(std::initializer_list<const char*> faces);
-wxFont DialogFont();
-wxFont DialogTitleFont(int points);
