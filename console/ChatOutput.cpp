@@ -7,13 +7,7 @@
 
 namespace {
 
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kLightBlue{160, 160, 255};
-constexpr Rgb kYellow{255, 255, 0};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kOrange{255, 128, 0};
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kBlack{0, 0, 0};
+using namespace Colours;
 
 constexpr int kUserColumnWidth = 178;
 constexpr const char* kDefaultLogName = "session.log";

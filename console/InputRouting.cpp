@@ -10,10 +10,7 @@
 
 namespace {
 
-constexpr Rgb kYellow{255, 255, 0};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kOrange{255, 128, 0};
-constexpr Rgb kLightBlue{160, 160, 255};
+using namespace Colours;
 
 constexpr const char* kNoTeamSelected = "ERROR: No Team Selected for Team Message.";
 constexpr const char* kNoUserSelected = "ERROR: No User Selected for Private Message.";

@@ -10,6 +10,17 @@ struct Rgb {
     bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
 
+// The colours the console draws with: the chat kinds, the input line and the player list.
+namespace Colours {
+constexpr Rgb kGreen{0, 255, 0};
+constexpr Rgb kLightBlue{160, 160, 255};
+constexpr Rgb kYellow{255, 255, 0};
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kOrange{255, 128, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBlack{0, 0, 0};
+} // namespace Colours
+
 // A small picture as rows of RGB pixels, for icons the console defines and the GUI draws.
 struct Picture {
     int width = 0;
