@@ -6,33 +6,18 @@
 #include "app/FontSelection.h"
 #include "app/WxOutputView.h"
 #include "console/ChatOutput.h"
+#include "GuiBench.h"
 #include "support/TempDir.h"
 
-#include <benchmark/benchmark.h>
-#include <wx/app.h>
 #include <wx/textctrl.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace {
 
 constexpr long kLines = 100000;
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-// Runs the event loop until nothing is left to do, GTK's layout of the text included.
-void Settle()
-{
-    wxTheApp->ProcessPendingEvents();
-    while (wxTheApp->Pending())
-        wxTheApp->Dispatch();
-}
 
 // The main window with the backlog shown in chat colours, kept for every run.
 class Backlog {
@@ -140,20 +125,4 @@ BENCHMARK(BM_ApplyChatFontAndRelayout)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "cannot start the GUI (is DISPLAY set?)\n");
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Backlog::Release();
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return 0;
-}
+int main(int argc, char** argv) { return RunGuiBenchmarks(argc, argv, [] { Backlog::Release(); }); }

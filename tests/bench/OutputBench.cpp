@@ -4,35 +4,20 @@
 #include "app/ChatFrame.h"
 #include "app/WxOutputView.h"
 #include "console/ChatOutput.h"
+#include "GuiBench.h"
 #include "support/TempDir.h"
 
-#include <benchmark/benchmark.h>
-#include <wx/app.h>
 #include <wx/textctrl.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace {
 
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
 std::string ChatLine(long i)
 {
     return "      Pilot" + std::to_string(i % 97) + "> line " + std::to_string(i) +
            " of the conversation, about as long as chat usually is";
-}
-
-// Runs the event loop until nothing is left to do: redraws and GTK's layout of the text.
-void Settle()
-{
-    wxTheApp->ProcessPendingEvents();
-    while (wxTheApp->Pending())
-        wxTheApp->Dispatch();
 }
 
 // One main window per size of the backlog, kept while its benchmarks run.
@@ -141,20 +126,4 @@ BENCHMARK(BM_PrintFlushAndPendingEvents)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    wxApp::SetInstance(new BenchApp);
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "cannot start the GUI (is DISPLAY set?)\n");
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Backlog::Release();
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return 0;
-}
+int main(int argc, char** argv) { return RunGuiBenchmarks(argc, argv, [] { Backlog::Release(); }); }
