@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StaffActions.h"
+#include "console/StaffCommands.h"
 
 #include <wx/dialog.h>
 

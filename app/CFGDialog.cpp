@@ -1,7 +1,7 @@
 #include "app/CFGDialog.h"
 
 #include "app/FixedDialog.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/WxText.h"
 
 #include <wx/button.h>

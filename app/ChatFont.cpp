@@ -1,6 +1,6 @@
 #include "app/ChatFont.h"
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/WxText.h"
 
 #include <wx/fontenum.h>

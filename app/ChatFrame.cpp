@@ -9,11 +9,9 @@
 #include "app/UserList.h"
 #include "app/WxOutputView.h"
 #include "app/WxText.h"
-#include "console/ChatOutput.h"
-#include "console/InputRouting.h"
-#include "console/ProgramFolder.h"
-#include "transport/Connection.h"
-#include "zone/ZoneStartup.h"
+#include "client/ChatClient.h"
+#include "console/PlayerMenu.h"
+#include "console/StaffCommands.h"
 
 #include <wx/icon.h>
 #include <wx/menu.h>
@@ -27,7 +25,6 @@ namespace {
 
 const char* const kStartupHint =
     "Click Settings->Settings to set up the Client. Click File->Connect to Connect the bot once its setup.";
-const char* const kCommandHelpHint = "Type ?cmdhelp for a list of Chat Client Commands.";
 
 constexpr long kOutputStyle = wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2 | wxTE_NOHIDESEL;
 constexpr long kInputStyle = wxTE_RICH2 | wxTE_PROCESS_ENTER;
@@ -63,19 +60,19 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
     inputLine_->SetFocus();
 
     outputView_ = std::make_unique<WxOutputView>(*outputControl_);
-    chatOutput_ = std::make_unique<ChatOutput>(*outputView_, *userList_, ChooseProgramFolder());
-    connection_ = std::make_unique<Connection>(*chatOutput_);
-    StartZone(*connection_, chatOutput_->ProgramFolder());
+    client_ = std::make_unique<ChatClient>(*outputView_, *userList_, settings_, ChooseProgramFolder());
+    userList_->SetToolTipSource([this](const std::string& name) { return client_->ToolTipFor(name); });
+    userList_->SetPlayerCommand([this](int id, const std::string& name) { RunPlayerCommand(id, name); });
 
     timer_.Start(kTickMilliseconds, wxTIMER_CONTINUOUS);
-    chatOutput_->Print(kStartupHint, ChatOutput::kSlotWhite, true);
+    client_->Output().Print(kStartupHint, kSlotWhite, true);
 }
 
 ChatFrame::~ChatFrame()
 {
     timer_.Stop();
-    // The connection says goodbye to the server while the output still exists.
-    connection_.reset();
+    // The client says goodbye to the server while the output still exists.
+    client_.reset();
 }
 
 void ChatFrame::BuildMenus()
@@ -110,10 +107,15 @@ void ChatFrame::BuildMenus()
 
 void ChatFrame::BuildChildWindows()
 {
-    inputLine_ = new InputLine(*this, kIdInputLine, wxPoint(0, 300), wxSize(520, 25), kInputStyle);
+    InputLine::Actions actions;
+    actions.submit = [this] { SubmitInputLine(); };
+    actions.selectPrevious = [this] { userList_->SelectPrevious(); };
+    actions.selectNext = [this] { userList_->SelectNext(); };
+    actions.recentSenders = [this] { return client_ ? &client_->GetZone().recentSenders : nullptr; };
+    inputLine_ = new InputLine(this, kIdInputLine, wxPoint(0, 300), wxSize(520, 25), kInputStyle, std::move(actions));
     outputControl_ = new wxTextCtrl(this, kIdOutput, wxEmptyString, wxPoint(0, 0), wxSize(340, 300), kOutputStyle,
                                     wxDefaultValidator, "text");
-    userList_ = new UserList(*this, kIdUserList, wxPoint(360, 0), wxSize(200, 300), kUserListStyle);
+    userList_ = new UserList(this, kIdUserList, wxPoint(360, 0), wxSize(200, 300), kUserListStyle);
 }
 
 void ChatFrame::LayOut()
@@ -154,48 +156,63 @@ void ChatFrame::SetConnectedMenuState(bool connected)
     bar->Enable(kIdDisconnect, connected);
 }
 
+ChatOutput& ChatFrame::Output() const { return client_->Output(); }
+
 void ChatFrame::SubmitInputLine()
 {
-    if (SubmitInputText(*connection_, WxToBytes(inputLine_->GetValue()), userList_->SelectedName()))
+    if (client_->Submit(WxToBytes(inputLine_->GetValue()), userList_->SelectedName()))
         inputLine_->Clear();
 }
 
-// --- the connection's part -----------------------------------------------------
+StaffContext ChatFrame::Staff() { return StaffContext{*userList_, client_->Commands(), banDialog_}; }
 
-bool ChatFrame::OpenSocket() { return connection_->OpenSocket(); }
-
-void ChatFrame::BeginConnection() { connection_->BeginConnection(); }
-
-void ChatFrame::Disconnect() { connection_->Disconnect(false, false); }
-
-void ChatFrame::ReceiveOneIfReadable()
+void ChatFrame::RunPlayerCommand(int id, const std::string& name)
 {
-    if (connection_->PollReadable())
-        connection_->ReceiveOne();
+    switch (id) {
+    case kMenuIgnore:
+        client_->Ignores().ToggleIgnore(name);
+        break;
+    case kMenuPermIgnore:
+        client_->Ignores().TogglePermIgnore(name);
+        break;
+    case kMenuKick:
+        StaffKick(Staff(), name);
+        break;
+    case kMenuBan:
+        StaffBan(Staff(), name);
+        break;
+    case kMenuSilence:
+        SilencePlayer(client_->Commands(), name);
+        break;
+    case kMenuInfo:
+        InfoOnPlayer(client_->Commands(), name);
+        break;
+    default:
+        break;
+    }
 }
-
-void ChatFrame::TickConnection() { connection_->Tick(); }
 
 // --- commands ------------------------------------------------------------------
 
 void ChatFrame::OnConnect(wxCommandEvent&)
 {
-    if (OpenSocket())
-        BeginConnection();
-    // The menu switches whatever the socket did; the connection has printed why.
-    chatOutput_->Print(kCommandHelpHint, ChatOutput::kSlotWhite, true);
+    client_->Connect();
+    // The menu switches whatever the socket did; the client has printed why.
     SetConnectedMenuState(true);
 }
 
 void ChatFrame::OnDisconnect(wxCommandEvent&)
 {
-    Disconnect();
+    client_->Disconnect();
     SetConnectedMenuState(false);
 }
 
 void ChatFrame::OnExit(wxCommandEvent&) { Close(true); }
 
-void ChatFrame::OnFont(wxCommandEvent&) { SelectChatFont(*this); }
+void ChatFrame::OnFont(wxCommandEvent&)
+{
+    SelectChatFont(*this, ChatFontTargets{*outputControl_, *inputLine_, *userList_}, settings_);
+}
 
 void ChatFrame::OnSettings(wxCommandEvent&)
 {
@@ -204,13 +221,13 @@ void ChatFrame::OnSettings(wxCommandEvent&)
         dialog->ShowModal();
 }
 
-void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { connection_->ShowIgnoreLists(true, true); }
+void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { client_->Ignores().ShowIgnoreLists(true, true); }
 
-void ChatFrame::OnGenericBan(wxCommandEvent&) { StaffGenericBan(*this); }
+void ChatFrame::OnGenericBan(wxCommandEvent&) { StaffGenericBan(Staff()); }
 
-void ChatFrame::OnServerLog(wxCommandEvent&) { StaffServerLog(*this); }
+void ChatFrame::OnServerLog(wxCommandEvent&) { SendServerLog(client_->Commands()); }
 
-void ChatFrame::OnServerLag(wxCommandEvent&) { StaffServerLag(*this); }
+void ChatFrame::OnServerLag(wxCommandEvent&) { SendServerLag(client_->Commands()); }
 
 void ChatFrame::OnAbout(wxCommandEvent&)
 {
@@ -218,9 +235,4 @@ void ChatFrame::OnAbout(wxCommandEvent&)
                  this);
 }
 
-void ChatFrame::OnTick(wxTimerEvent&)
-{
-    ReceiveOneIfReadable();
-    TickConnection();
-    chatOutput_->FlushOneLine();
-}
+void ChatFrame::OnTick(wxTimerEvent&) { client_->Step(); }

@@ -1,17 +1,19 @@
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "app/DialogSlot.h"
+#include "app/StaffActions.h"
+#include "settings/SettingsStore.h"
 
 #include <wx/frame.h>
 #include <wx/timer.h>
 
 #include <memory>
-#include <utility>
+#include <string>
 
 class BanDialog;
 class CFGDialog;
+class ChatClient;
 class ChatOutput;
-class Connection;
 class InputLine;
 class UserList;
 class WxOutputView;
@@ -35,48 +37,9 @@ enum FrameId : int {
     kIdAbout = 5013,
 };
 
-// Where the frame keeps a dialog while its command shows it. Open creates the
-// dialog into the empty slot and hands back a lease that destroys it and empties
-// the slot when the command is done. While one is showing (its command waits in
-// the nested event loop) the slot is taken and Open gives an empty lease.
-template <class Dialog> class DialogSlot {
-public:
-    class Lease {
-    public:
-        explicit Lease(DialogSlot* slot) : slot_(slot) {}
-        Lease(Lease&& other) noexcept : slot_(std::exchange(other.slot_, nullptr)) {}
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
-        Lease& operator=(Lease&&) = delete;
-        ~Lease()
-        {
-            if (slot_ != nullptr)
-                slot_->dialog_.reset();
-        }
-        explicit operator bool() const { return slot_ != nullptr; }
-        Dialog* operator->() const { return slot_->dialog_.get(); }
-        Dialog& operator*() const { return *slot_->dialog_; }
-
-    private:
-        DialogSlot* slot_;
-    };
-
-    template <class... Args> Lease Open(Args&&... args)
-    {
-        if (dialog_)
-            return Lease(nullptr);
-        dialog_ = std::make_unique<Dialog>(std::forward<Args>(args)...);
-        return Lease(this);
-    }
-    Dialog* Get() const { return dialog_.get(); }
-
-private:
-    std::unique_ptr<Dialog> dialog_;
-};
-
-// The main window. It builds the menus and the three child windows, runs the
-// frame timer that drives the client, and routes every command to the part of
-// the program that carries it out.
+// The main window. It builds the menus, the three child windows and the
+// client, runs the frame timer that steps the client, and routes every command
+// to the part of the program that carries it out.
 class ChatFrame : public wxFrame {
 public:
     static constexpr int kTickMilliseconds = 10;
@@ -84,14 +47,11 @@ public:
     ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& size, long style);
     ~ChatFrame() override;
 
-    // Routes the input line's text; Enter in the input line calls it.
-    void SubmitInputLine();
-
     wxTextCtrl& OutputControl() const { return *outputControl_; }
     UserList& Users() const { return *userList_; }
     InputLine& Input() const { return *inputLine_; }
-    ChatOutput& Output() const { return *chatOutput_; }
-    Connection& Link() const { return *connection_; }
+    ChatOutput& Output() const;
+    ChatClient& Client() const { return *client_; }
     SettingsStore& SettingsHandle() { return settings_; }
     const wxTimer& FrameTimer() const { return timer_; }
     DialogSlot<CFGDialog>& SettingsDialogSlot() { return settingsDialog_; }
@@ -103,13 +63,9 @@ private:
     void LayOut();
     void ApplyColoursAndFont();
     void SetConnectedMenuState(bool connected);
-
-    // The connection's part of each command.
-    bool OpenSocket();
-    void BeginConnection();
-    void Disconnect();
-    void ReceiveOneIfReadable();
-    void TickConnection();
+    void SubmitInputLine();
+    void RunPlayerCommand(int id, const std::string& name);
+    StaffContext Staff();
 
     void OnConnect(wxCommandEvent& event);
     void OnDisconnect(wxCommandEvent& event);
@@ -134,9 +90,8 @@ private:
     InputLine* inputLine_ = nullptr;
     wxTimer timer_;
     std::unique_ptr<WxOutputView> outputView_;
-    std::unique_ptr<ChatOutput> chatOutput_;
     // Goes first: its quiet disconnect still reaches the output and the user list.
-    std::unique_ptr<Connection> connection_;
+    std::unique_ptr<ChatClient> client_;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,10 +1,7 @@
 #include "app/FontSelection.h"
 
-#include "app/ChatFrame.h"
-#include "app/InputLine.h"
-#include "app/SettingsStore.h"
-#include "app/UserList.h"
 #include "app/WxText.h"
+#include "settings/SettingsStore.h"
 
 #include <wx/cmndata.h>
 #include <wx/fontdlg.h>
@@ -43,24 +40,24 @@ wxFont ChatFontInForce(const wxTextCtrl& output)
     return style.HasFont() ? style.GetFont() : output.GetFont();
 }
 
-void ApplyChatFont(ChatFrame& frame, const wxFont& font)
+void ApplyChatFont(const ChatFontTargets& targets, const wxFont& font)
 {
     // Font only: the colours of every range stay as they are. SetFont on the
     // filled output control would rebuild its text on GTK and lose every colour.
     const wxTextAttr style(wxNullColour, wxNullColour, font);
-    wxTextCtrl& output = frame.OutputControl();
+    wxTextCtrl& output = targets.output;
     output.SetStyle(0, output.GetLastPosition(), style);
     // The library adds the control's own white on black to a default style; each
     // append sets its colour over that.
     output.SetDefaultStyle(style);
 
     // A single-line control on GTK takes no styles; its own font is what shows.
-    InputLine& input = frame.Input();
+    wxTextCtrl& input = targets.input;
     input.SetStyle(0, input.GetLastPosition(), style);
     input.SetDefaultStyle(style);
     input.SetFont(font);
 
-    frame.Users().SetFont(font);
+    targets.users.SetFont(font);
 }
 
 void StoreChatFont(SettingsStore& settings, const wxFont& font)
@@ -71,19 +68,19 @@ void StoreChatFont(SettingsStore& settings, const wxFont& font)
     settings.WriteInteger(Settings::FontWeight.group, Settings::FontWeight.key, FontWeightCode(font.GetWeight()));
 }
 
-void SelectChatFont(ChatFrame& frame)
+void SelectChatFont(wxWindow& parent, const ChatFontTargets& targets, SettingsStore& settings)
 {
     wxFontData data;
-    data.SetInitialFont(ChatFontInForce(frame.OutputControl()));
+    data.SetInitialFont(ChatFontInForce(targets.output));
     data.SetShowHelp(true);
     data.EnableEffects(false);
 
-    wxFontDialog dialog(&frame, data);
+    wxFontDialog dialog(&parent, data);
     if (dialog.ShowModal() != wxID_OK)
         return;
     const wxFont chosen = dialog.GetFontData().GetChosenFont();
     if (!chosen.IsOk())
         return;
-    ApplyChatFont(frame, chosen);
-    StoreChatFont(frame.SettingsHandle(), chosen);
+    ApplyChatFont(targets, chosen);
+    StoreChatFont(settings, chosen);
 }

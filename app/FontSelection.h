@@ -2,14 +2,21 @@
 
 #include <wx/font.h>
 
-class ChatFrame;
 class SettingsStore;
 class wxTextCtrl;
+class wxWindow;
+
+// The windows that show the chat font.
+struct ChatFontTargets {
+    wxTextCtrl& output;
+    wxTextCtrl& input;
+    wxWindow& users;
+};
 
 // F3: the platform's font dialog, opened on the font in force. A chosen font is
 // applied to everything shown and typed and kept in the "Font" settings group;
 // Cancel changes nothing.
-void SelectChatFont(ChatFrame& frame);
+void SelectChatFont(wxWindow& parent, const ChatFontTargets& targets, SettingsStore& settings);
 
 // The font the chat is shown in: the output's default style carries it once one
 // was chosen; until then it is the control's own, set at start-up.
@@ -17,7 +24,7 @@ wxFont ChatFontInForce(const wxTextCtrl& output);
 
 // Restyles the whole output text and the input line to `font`, keeping every
 // colour, makes it their default for what follows, and sets it on the user list.
-void ApplyChatFont(ChatFrame& frame, const wxFont& font);
+void ApplyChatFont(const ChatFontTargets& targets, const wxFont& font);
 
 // Writes the face name, point size, style and weight codes to the "Font" group.
 void StoreChatFont(SettingsStore& settings, const wxFont& font);

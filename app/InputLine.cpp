@@ -1,10 +1,6 @@
 #include "app/InputLine.h"
 
-#include "app/ChatFrame.h"
-#include "app/UserList.h"
 #include "app/WxText.h"
-#include "transport/Connection.h"
-#include "zone/ZoneSession.h"
 
 #include <wx/utils.h>
 
@@ -16,8 +12,9 @@ wxBEGIN_EVENT_TABLE(InputLine, wxTextCtrl)
 wxEND_EVENT_TABLE();
 // clang-format on
 
-InputLine::InputLine(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
-    : wxTextCtrl(&frame, id, wxEmptyString, pos, size, style, wxDefaultValidator, "text"), frame_(frame)
+InputLine::InputLine(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
+                     Actions actions)
+    : wxTextCtrl(parent, id, wxEmptyString, pos, size, style, wxDefaultValidator, "text"), actions_(std::move(actions))
 {
     SetMaxLength(kMaxLength);
 }
@@ -27,15 +24,15 @@ void InputLine::OnKeyDown(wxKeyEvent& event)
     switch (event.GetKeyCode()) {
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
-        frame_.SubmitInputLine();
+        actions_.submit();
         break;
     case WXK_PAGEUP:
     case WXK_NUMPAD_PAGEUP:
-        frame_.Users().SelectPrevious();
+        actions_.selectPrevious();
         break;
     case WXK_PAGEDOWN:
     case WXK_NUMPAD_PAGEDOWN:
-        frame_.Users().SelectNext();
+        actions_.selectNext();
         break;
     default:
         event.Skip();
@@ -56,12 +53,10 @@ void InputLine::Colour(const wxColour& colour)
 void InputLine::OnInputChanged(wxCommandEvent& event)
 {
     event.Skip();
-    // The connection goes before the child windows when the frame is destroyed.
-    if (frame_.IsBeingDeleted())
+    // The client goes before the child windows when the frame is destroyed.
+    if (IsBeingDeleted())
         return;
-    ZoneSession* session = SessionOf(frame_.Link());
-    const InputAssist::Change change =
-        assist_.OnInputChanged(WxToBytes(GetValue()), session != nullptr ? &session->recentSenders : nullptr);
+    const InputAssist::Change change = assist_.OnInputChanged(WxToBytes(GetValue()), actions_.recentSenders());
     if (change.colour)
         Colour(wxColour(change.colour->r, change.colour->g, change.colour->b));
     if (change.newText) {

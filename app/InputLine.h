@@ -4,7 +4,9 @@
 
 #include <wx/textctrl.h>
 
-class ChatFrame;
+#include <functional>
+
+class RecentSenders;
 
 // The one-line field where the user types. Enter hands the line to the frame;
 // Page Up and Page Down move the user list's selection; the field takes the
@@ -14,7 +16,15 @@ class InputLine : public wxTextCtrl {
 public:
     static constexpr unsigned long kMaxLength = 255;
 
-    InputLine(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style);
+    // What the field's keys reach outside it.
+    struct Actions {
+        std::function<void()> submit;       // Enter
+        std::function<void()> selectPrevious; // Page Up
+        std::function<void()> selectNext;   // Page Down
+        std::function<RecentSenders*()> recentSenders; // for "::"
+    };
+
+    InputLine(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style, Actions actions);
 
     bool RemoteMode() const { return assist_.RemoteMode(); }
     // The colour the field's text was last given.
@@ -26,7 +36,7 @@ private:
     void OnMaxLength(wxCommandEvent& event);
     void Colour(const wxColour& colour);
 
-    ChatFrame& frame_;
+    Actions actions_;
     InputAssist assist_;
     wxColour colour_;
 

@@ -1,10 +1,7 @@
 #include "app/UserList.h"
 
-#include "app/ChatFrame.h"
-#include "app/StaffActions.h"
 #include "app/WxText.h"
 #include "console/PlayerMenu.h"
-#include "transport/Connection.h"
 
 #include <wx/bitmap.h>
 #include <wx/clipbrd.h>
@@ -40,8 +37,8 @@ void CopyNameToClipboard(const std::string& name)
     wxTheClipboard->Close();
 }
 
-UserList::UserList(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
-    : wxListCtrl(&frame, id, pos, size, style, wxDefaultValidator, "UserList"), frame_(frame),
+UserList::UserList(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
+    : wxListCtrl(parent, id, pos, size, style, wxDefaultValidator, "UserList"),
       menuShower_([](UserList& list, wxMenu& menu, const wxPoint& at) { list.PopupMenu(&menu, at); })
 {
     // The entries live in a child window of their own; its mouse coordinates are
@@ -155,12 +152,12 @@ void UserList::ShowToolTip(const std::string& text)
 void UserList::OnUserListMotion(wxMouseEvent& event)
 {
     event.Skip();
-    // The connection goes before the child windows when the frame is destroyed.
-    if (frame_.IsBeingDeleted())
+    // The client goes before the child windows when the frame is destroyed.
+    if (IsBeingDeleted() || !toolTipSource_)
         return;
     const long index = EntryAt(event.GetPosition());
     // An entry that names nobody present gets no tip: there are no details to show.
-    ShowToolTip(index < 0 ? std::string() : PlayerToolTipFor(frame_.Link(), TextAt(int(index))));
+    ShowToolTip(index < 0 ? std::string() : toolTipSource_(TextAt(int(index))));
 }
 
 void UserList::OnUserListLeave(wxMouseEvent& event)
@@ -195,29 +192,8 @@ void UserList::OnPlayerMenu(wxCommandEvent& event)
 
 void UserList::RunPlayerMenuCommand(int id, const std::string& name)
 {
-    switch (id) {
-    case kMenuNameToClipboard:
+    if (id == kMenuNameToClipboard)
         CopyNameToClipboard(name);
-        break;
-    case kMenuIgnore:
-        frame_.Link().ToggleIgnore(name);
-        break;
-    case kMenuPermIgnore:
-        frame_.Link().TogglePermIgnore(name);
-        break;
-    case kMenuKick:
-        StaffKick(frame_, name);
-        break;
-    case kMenuBan:
-        StaffBan(frame_, name);
-        break;
-    case kMenuSilence:
-        StaffSilence(frame_, name);
-        break;
-    case kMenuInfo:
-        StaffInfo(frame_, name);
-        break;
-    default:
-        break;
-    }
+    else if (playerCommand_)
+        playerCommand_(id, name);
 }

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-class ChatFrame;
 class wxMenu;
 
 // The player list of the main window: one column of names, each drawn in its
@@ -21,7 +20,12 @@ public:
     // Shows a pop-up menu at a point of the list; the chosen item arrives as a menu command.
     using MenuShower = std::function<void(UserList&, wxMenu&, const wxPoint&)>;
 
-    UserList(ChatFrame& frame, wxWindowID id, const wxPoint& pos, const wxSize& size, long style);
+    // The details shown for a name; empty for none.
+    using ToolTipSource = std::function<std::string(const std::string& name)>;
+    // A player menu item chosen for a name (all but Name to ClipBoard, which the list does itself).
+    using PlayerCommand = std::function<void(int id, const std::string& name)>;
+
+    UserList(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style);
     ~UserList() override;
 
     // UserListView
@@ -33,7 +37,8 @@ public:
     void Remove(int index) override;
     void SetLook(int index, Rgb colour, int image) override;
 
-    ChatFrame& Frame() const { return frame_; }
+    void SetToolTipSource(ToolTipSource source) { toolTipSource_ = std::move(source); }
+    void SetPlayerCommand(PlayerCommand command) { playerCommand_ = std::move(command); }
 
     // The selected entry's text, if an entry is selected.
     std::optional<std::string> SelectedName() const;
@@ -62,7 +67,8 @@ private:
     void ShowToolTip(const std::string& text);
     void Select(long index);
 
-    ChatFrame& frame_;
+    ToolTipSource toolTipSource_;
+    PlayerCommand playerCommand_;
     std::unique_ptr<wxMenu> playerMenu_;
     MenuShower menuShower_;
     std::string toolTip_;

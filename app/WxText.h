@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Cp1252.h"
+#include "settings/Cp1252.h"
 
 #include <wx/string.h>
 

@@ -1,9 +1,8 @@
 #include "console/ChatOutput.h"
 
-#include "console/Names.h"
-#include "console/TextFile.h"
-
-#include <utility>
+#include "zone/Names.h"
+#include "zone/ProgramFolder.h"
+#include "zone/TextFile.h"
 
 namespace {
 
@@ -22,17 +21,17 @@ struct KindLook {
 KindLook LookOfKind(int kind)
 {
     switch (kind) {
-    case ChatOutput::kOwnFreq: return {kYellow, 0};
-    case ChatOutput::kOwnFreqSpec: return {kYellow, 1};
-    case ChatOutput::kOtherFreqSpec: return {kLightBlue, 1};
+    case kOwnFreq: return {kYellow, 0};
+    case kOwnFreqSpec: return {kYellow, 1};
+    case kOtherFreqSpec: return {kLightBlue, 1};
     default: return {kLightBlue, 0};
     }
 }
 
 } // namespace
 
-ChatOutput::ChatOutput(OutputView& view, UserListView& userList, std::string programFolder)
-    : view_(view), userList_(userList), programFolder_(std::move(programFolder))
+ChatOutput::ChatOutput(OutputView& view, UserListView& userList, const ProgramFolder& folder)
+    : view_(view), userList_(userList), folder_(folder)
 {
     userList_.Prepare("No Info", kUserColumnWidth, {UserIcon(0), UserIcon(1)});
 }
@@ -77,7 +76,9 @@ void ChatOutput::DropOldestLine()
 
 void ChatOutput::FlushOneLine()
 {
-    if (!view_.IsAtEnd())
+    // Nothing to show: the view is not asked where it stands, which costs a
+    // round of layout in the toolkit on every idle tick.
+    if ((queue_.empty() && skippedLines_ == 0) || !view_.IsAtEnd())
         return;
     if (skippedLines_ > 0) {
         view_.AppendStyled("\n(" + std::to_string(skippedLines_) +
@@ -86,8 +87,6 @@ void ChatOutput::FlushOneLine()
         skippedLines_ = 0;
         return;
     }
-    if (queue_.empty())
-        return;
     const QueuedLine& front = queue_.front();
     view_.AppendStyled(front.text, front.colour);
     queuedBytes_ -= front.text.size();
@@ -182,7 +181,7 @@ void ChatOutput::SaveBuffer(const std::string& name)
         else
             converted.push_back(c);
     }
-    WriteTextFile(programFolder_, LogFolderPrefix() + fileName, converted, true);
+    WriteTextFile(folder_.Path(), LogFolderPrefix() + fileName, converted, true);
     ToggleLog(fileName);
 }
 
@@ -190,5 +189,5 @@ void ChatOutput::WriteLog(const std::string& text, bool endLine)
 {
     if (!logging_)
         return;
-    WriteTextFile(programFolder_, logPath_, endLine ? text + "\r\n" : text, true);
+    WriteTextFile(folder_.Path(), logPath_, endLine ? text + "\r\n" : text, true);
 }

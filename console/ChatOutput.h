@@ -1,9 +1,12 @@
 #pragma once
 
 #include "console/Views.h"
+#include "zone/ZoneConsole.h"
 
 #include <deque>
 #include <string>
+
+class ProgramFolder;
 
 // The one way text reaches the user. Print queues a piece with its colour slot;
 // FlushOneLine shows at most one queued piece per tick, and only while the user
@@ -12,12 +15,7 @@
 // session log still gets them) and a line says how many.
 class ChatOutput {
 public:
-    enum Slot { kSlotGreen = 0, kSlotWhite = 16 };
-
-    // User-list entry kinds: own frequency or another, in a ship or spectating.
-    enum UserKind { kOwnFreq = 2, kOtherFreq = 3, kOwnFreqSpec = 4, kOtherFreqSpec = 5 };
-
-    ChatOutput(OutputView& view, UserListView& userList, std::string programFolder);
+    ChatOutput(OutputView& view, UserListView& userList, const ProgramFolder& folder);
 
     void Print(const std::string& text, int colourSlot, bool endLine);
     void Print(const std::string& text, int colourSlot) { Print(text, colourSlot, false); }
@@ -28,7 +26,6 @@ public:
 
     static Rgb SlotColour(int colourSlot);
     size_t QueuedPieces() const { return queue_.size(); }
-    const std::string& ProgramFolder() const { return programFolder_; }
 
     // The player list, kept sorted by name without regard to case.
     void SetUserListTitle(const std::string& text);
@@ -56,7 +53,7 @@ private:
 
     OutputView& view_;
     UserListView& userList_;
-    std::string programFolder_;
+    const ProgramFolder& folder_;
     std::deque<QueuedLine> queue_;
     size_t queuedBytes_ = 0;
     size_t skippedLines_ = 0;

@@ -1,12 +1,15 @@
 #include "console/IgnoreLists.h"
 
 #include "console/ChatOutput.h"
-#include "console/Names.h"
-#include "console/ProgramFolder.h"
+#include "zone/Names.h"
+#include "zone/ProgramFolder.h"
+#include "zone/TextFile.h"
 
 #include <algorithm>
 
 namespace {
+
+constexpr const char* kIgnoreFile = "Ignore.txt";
 
 std::vector<std::string>::iterator Find(std::vector<std::string>& list, const std::string& name)
 {
@@ -33,7 +36,31 @@ bool Toggle(std::vector<std::string>& list, const std::string& name)
 
 } // namespace
 
-void IgnoreLists::LoadPermanent() { permanent_ = folder_.LoadIgnoreFile(); }
+void IgnoreLists::LoadPermanent()
+{
+    permanent_.clear();
+    TextFile file(folder_.PathOf(kIgnoreFile));
+    if (!file.Open())
+        return;
+    while (!file.AtEnd()) {
+        std::string line = file.ReadLine();
+        if (!line.empty())
+            permanent_.push_back(std::move(line));
+    }
+}
+
+void IgnoreLists::SavePermanent() const
+{
+    TextFile file(folder_.PathOf(kIgnoreFile));
+    // Create empties the file whether or not it existed.
+    if (!file.Create())
+        return;
+    // A name from the server holding a line break would come back as pieces of
+    // names; it stays ignored for this session only.
+    for (const std::string& name : permanent_)
+        if (name.find_first_of("\r\n") == std::string::npos)
+            file.WriteLine(name);
+}
 
 bool IgnoreLists::IsIgnored(const std::string& name) const
 {
@@ -43,22 +70,22 @@ bool IgnoreLists::IsIgnored(const std::string& name) const
 void IgnoreLists::ToggleIgnore(const std::string& name)
 {
     const bool added = Toggle(temporary_, name);
-    output_.Print((added ? "Ignoring: " : "Listening: ") + name, ChatOutput::kSlotWhite, true);
+    output_.Print((added ? "Ignoring: " : "Listening: ") + name, kSlotWhite, true);
 }
 
 void IgnoreLists::TogglePermIgnore(const std::string& name)
 {
     const bool added = Toggle(permanent_, name);
-    folder_.SaveIgnoreFile(permanent_);
-    output_.Print((added ? "Perm Ignoring: " : "Perm Listening: ") + name, ChatOutput::kSlotWhite, true);
+    SavePermanent();
+    output_.Print((added ? "Perm Ignoring: " : "Perm Listening: ") + name, kSlotWhite, true);
 }
 
 void IgnoreLists::ShowIgnoreLists(bool showTemporary, bool showPermanent) const
 {
     auto show = [this](const char* heading, const std::vector<std::string>& list) {
-        output_.Print(heading, ChatOutput::kSlotWhite, true);
+        output_.Print(heading, kSlotWhite, true);
         for (const std::string& name : list)
-            output_.Print(" - " + name, ChatOutput::kSlotWhite, true);
+            output_.Print(" - " + name, kSlotWhite, true);
     };
     if (showPermanent)
         show("Perminent Ignore List:", permanent_);

@@ -12,6 +12,7 @@ class IgnoreLists {
 public:
     IgnoreLists(ChatOutput& output, const ProgramFolder& folder) : output_(output), folder_(folder) {}
 
+    // Reads Ignore.txt; the list stays empty when the file cannot be opened (it is not created then).
     void LoadPermanent();
     bool IsIgnored(const std::string& name) const;
     void ToggleIgnore(const std::string& name);
@@ -22,6 +23,8 @@ public:
     const std::vector<std::string>& Permanent() const { return permanent_; }
 
 private:
+    void SavePermanent() const;
+
     ChatOutput& output_;
     const ProgramFolder& folder_;
     std::vector<std::string> temporary_;

@@ -1,10 +1,10 @@
 #include "console/InputRouting.h"
 
 #include "console/ChatOutput.h"
+#include "console/Console.h"
 #include "console/LocalCommands.h"
-#include "transport/Connection.h"
 #include "zone/Chat.h"
-#include "zone/ZoneSession.h"
+#include "zone/Zone.h"
 
 #include <algorithm>
 
@@ -34,81 +34,79 @@ bool IsPrefix(char c)
     }
 }
 
-void PrintError(Connection& connection, const char* text)
-{
-    connection.Output().Print(text, ChatOutput::kSlotWhite, true);
-}
+void PrintError(Zone& zone, const char* text) { zone.White(text); }
 
-bool SendToFrequencyOfSelected(Connection& connection, const std::string& line,
+bool SendToFrequencyOfSelected(Zone& zone, const std::string& line,
                                const std::optional<std::string>& selected)
 {
     // An entry that names nobody in the table has no frequency to send to.
-    const Player* player = selected ? FindPlayer(connection, *selected) : nullptr;
+    const Player* player = selected ? zone.players.Get(zone.players.FindByName(*selected)) : nullptr;
     if (player == nullptr) {
-        PrintError(connection, kNoTeamSelected);
+        PrintError(zone, kNoTeamSelected);
         return false;
     }
-    SendChat(connection, line, kChatFrequency, player->frequency, true);
+    SendChat(zone, line, kChatFrequency, player->frequency, true);
     return true;
 }
 
-bool SendPrivateToSelected(Connection& connection, const std::string& line, const std::optional<std::string>& selected)
+bool SendPrivateToSelected(Zone& zone, const std::string& line, const std::optional<std::string>& selected)
 {
     if (!selected) {
-        PrintError(connection, kNoUserSelected);
+        PrintError(zone, kNoUserSelected);
         return false;
     }
     // An entry that names nobody goes out to the lookup's "not found" id.
-    SendChat(connection, line, kChatPrivate, PlayerIdOf(connection, *selected), true);
+    SendChat(zone, line, kChatPrivate, zone.players.FindByName(*selected), true);
     return true;
 }
 
-void SendChannel(Connection& connection, const std::string& line)
+void SendChannel(Zone& zone, const std::string& line)
 {
     // ";hello" is for channel 1; ";2;hello" names its channel.
     const bool named = line.size() > 2 && line[2] == ';';
-    SendChat(connection, named ? line : ";1" + line, kChatChannel, 0, true);
+    SendChat(zone, named ? line : ";1" + line, kChatChannel, 0, true);
 }
 
-void ChangeFrequency(Connection& connection, const std::string& line)
+void ChangeFrequency(Zone& zone, const std::string& line)
 {
     const std::string rest = line.substr(1);
-    SendFrequencyChange(connection, uint16_t(LeadingNumber(rest)));
-    connection.Output().Print(kChangingFrequency + rest, ChatOutput::kSlotGreen, true);
+    SendFrequencyChange(zone, uint16_t(LeadingNumber(rest)));
+    zone.Green(kChangingFrequency + rest);
 }
 
 } // namespace
 
-bool SubmitInputText(Connection& connection, const std::string& line, const std::optional<std::string>& selected)
+bool SubmitInputText(Console& console, const std::string& line, const std::optional<std::string>& selected)
 {
-    if (!connection.InArena() || line.empty())
+    Zone& zone = console.zone;
+    if (!zone.InArena() || line.empty())
         return false;
     if (line.size() == 1 && IsPrefix(line[0]))
         return false;
 
     switch (line[0]) {
     case '\'':
-        SendChat(connection, line, kChatTeam, 0, true);
+        SendChat(zone, line, kChatTeam, 0, true);
         return true;
     case '"':
-        return SendToFrequencyOfSelected(connection, line, selected);
+        return SendToFrequencyOfSelected(zone, line, selected);
     case '/':
-        return SendPrivateToSelected(connection, line, selected);
+        return SendPrivateToSelected(zone, line, selected);
     case ':':
-        SendChat(connection, line, Colons(line) > 1 ? kChatRemotePrivate : kChatPublic, 0, true);
+        SendChat(zone, line, Colons(line) > 1 ? kChatRemotePrivate : kChatPublic, 0, true);
         return true;
     case ';':
-        SendChannel(connection, line);
+        SendChannel(zone, line);
         return true;
     case '=':
-        ChangeFrequency(connection, line);
+        ChangeFrequency(zone, line);
         return true;
     case '?':
-        if (!RunLocalCommand(connection, line))
-            SendChat(connection, line, kChatPublic, 0, true);
+        if (!RunLocalCommand(console, line))
+            SendChat(zone, line, kChatPublic, 0, true);
         return true;
     default:
-        SendChat(connection, line, kChatPublic, 0, true);
+        SendChat(zone, line, kChatPublic, 0, true);
         return true;
     }
 }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-class Connection;
+struct Console;
 class RecentSenders;
 
 // Enter in the input line: the first character of the line decides what it
@@ -14,7 +14,7 @@ class RecentSenders;
 // list's selected entry, if any. Returns true when the field is to be cleared;
 // false leaves the text for the user (not in an arena, an empty line, a lone
 // prefix character, or an error line asking for a selection).
-bool SubmitInputText(Connection& connection, const std::string& line, const std::optional<std::string>& selected);
+bool SubmitInputText(Console& console, const std::string& line, const std::optional<std::string>& selected);
 
 // The input field's colour by the first character, and the "::" completion of
 // the latest private senders' names. One per input field; it remembers whether

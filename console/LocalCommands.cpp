@@ -1,9 +1,10 @@
 #include "console/LocalCommands.h"
 
 #include "console/ChatOutput.h"
-#include "transport/Connection.h"
+#include "console/Console.h"
+#include "console/IgnoreLists.h"
 #include "zone/ArenaList.h"
-#include "zone/ZoneSession.h"
+#include "zone/Zone.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -57,24 +58,21 @@ constexpr int kLastChannel = 9;
 constexpr const char* kAwayActivated = "Away Message Activated.";
 constexpr const char* kAwayDisabled = "Away Message Disabled.";
 
-void Green(Connection& connection, const std::string& text)
+void Green(Console& console, const std::string& text)
 {
-    connection.Output().Print(text, ChatOutput::kSlotGreen, true);
+    console.output.Print(text, kSlotGreen, true);
 }
 
-void White(Connection& connection, const std::string& text)
+void White(Console& console, const std::string& text)
 {
-    connection.Output().Print(text, ChatOutput::kSlotWhite, true);
+    console.output.Print(text, kSlotWhite, true);
 }
 
-void Toggle(Connection& connection, const Switch& which)
+void Toggle(Console& console, const Switch& which)
 {
-    ZoneSession* session = SessionOf(connection);
-    if (session == nullptr)
-        return;
-    bool& shown = session->filters.*which.field;
+    bool& shown = console.zone.filters.*which.field;
     shown = !shown;
-    Green(connection, shown ? which.turnedOn : which.turnedOff);
+    Green(console, shown ? which.turnedOn : which.turnedOff);
 }
 
 bool Matches(const std::string& line, const char* word)
@@ -103,112 +101,103 @@ constexpr size_t kAwayMessage = 5;
 constexpr size_t kBareIgnore = 8;
 constexpr size_t kBarePermIgnore = 9;
 
-void RunNoChat(Connection& connection, const std::string& line)
+void RunNoChat(Console& console, const std::string& line)
 {
     const std::string digits = line.size() > kChannelDigits ? line.substr(kChannelDigits, 2) : std::string();
-    ToggleChannel(connection, int(LeadingNumber(digits)));
+    ToggleChannel(console, int(LeadingNumber(digits)));
 }
 
-void RunIgnore(Connection& connection, const std::string& line)
+void RunIgnore(Console& console, const std::string& line)
 {
     if (line.size() <= kBareIgnore)
-        connection.ShowIgnoreLists(true, false);
+        console.ignores.ShowIgnoreLists(true, false);
     else
-        connection.ToggleIgnore(line.substr(kBareIgnore));
+        console.ignores.ToggleIgnore(line.substr(kBareIgnore));
 }
 
-void RunPermIgnore(Connection& connection, const std::string& line)
+void RunPermIgnore(Console& console, const std::string& line)
 {
     if (line.size() <= kBarePermIgnore)
-        connection.ShowIgnoreLists(false, true);
+        console.ignores.ShowIgnoreLists(false, true);
     else
-        connection.TogglePermIgnore(line.substr(kBarePermIgnore));
+        console.ignores.TogglePermIgnore(line.substr(kBarePermIgnore));
 }
 
-void PrintHelp(Connection& connection)
+void PrintHelp(Console& console)
 {
     for (const char* line : kHelp)
-        White(connection, line);
+        White(console, line);
 }
 
 struct Command {
     const char* word;
-    void (*run)(Connection&, const std::string& line);
+    void (*run)(Console&, const std::string& line);
 };
 
 // In the order they are tried.
 const Command kCommands[] = {
-    {"?nopubchat", [](Connection& c, const std::string&) { TogglePublicChat(c); }},
-    {"?noteamchat", [](Connection& c, const std::string&) { ToggleTeamChat(c); }},
-    {"?noarenachat", [](Connection& c, const std::string&) { ToggleArenaChat(c); }},
+    {"?nopubchat", [](Console& c, const std::string&) { TogglePublicChat(c); }},
+    {"?noteamchat", [](Console& c, const std::string&) { ToggleTeamChat(c); }},
+    {"?noarenachat", [](Console& c, const std::string&) { ToggleArenaChat(c); }},
     {"?nochat", RunNoChat},
-    {"?nowarnings", [](Connection& c, const std::string&) { ToggleSysopWarnings(c); }},
-    {"?go", [](Connection& c, const std::string& line) { ChangeArena(c, ArgumentAfter(line, "?go")); }},
+    {"?nowarnings", [](Console& c, const std::string&) { ToggleSysopWarnings(c); }},
+    {"?go", [](Console& c, const std::string& line) { ChangeArena(c.zone, ArgumentAfter(line, "?go")); }},
     {"?logbuffer",
-     [](Connection& c, const std::string& line) { c.Output().SaveBuffer(ArgumentAfter(line, "?logbuffer")); }},
-    {"?log", [](Connection& c, const std::string& line) { c.Output().ToggleLog(ArgumentAfter(line, "?log")); }},
+     [](Console& c, const std::string& line) { c.output.SaveBuffer(ArgumentAfter(line, "?logbuffer")); }},
+    {"?log", [](Console& c, const std::string& line) { c.output.ToggleLog(ArgumentAfter(line, "?log")); }},
     {"?away",
-     [](Connection& c, const std::string& line) {
+     [](Console& c, const std::string& line) {
          SetAway(c, line.size() > kAwayMessage ? line.substr(kAwayMessage) : std::string());
      }},
-    {"?nleave", [](Connection& c, const std::string&) { ToggleLeaveNotices(c); }},
-    {"?nenter", [](Connection& c, const std::string&) { ToggleEnterNotices(c); }},
-    {"?ndeath", [](Connection& c, const std::string&) { ToggleDeathNotices(c); }},
+    {"?nleave", [](Console& c, const std::string&) { ToggleLeaveNotices(c); }},
+    {"?nenter", [](Console& c, const std::string&) { ToggleEnterNotices(c); }},
+    {"?ndeath", [](Console& c, const std::string&) { ToggleDeathNotices(c); }},
     {"?ignore", RunIgnore},
     {"?pignore", RunPermIgnore},
-    {"?cmdhelp", [](Connection& c, const std::string&) { PrintHelp(c); }},
+    {"?cmdhelp", [](Console& c, const std::string&) { PrintHelp(c); }},
 };
 
 } // namespace
 
-bool RunLocalCommand(Connection& connection, const std::string& line)
+bool RunLocalCommand(Console& console, const std::string& line)
 {
-    // Without a zone there is nothing to switch; the caller sends the line on.
-    if (SessionOf(connection) == nullptr)
-        return false;
     for (const Command& command : kCommands) {
         if (Matches(line, command.word)) {
-            command.run(connection, line);
+            command.run(console, line);
             return true;
         }
     }
     return false;
 }
 
-void TogglePublicChat(Connection& connection) { Toggle(connection, kPublicChat); }
-void ToggleTeamChat(Connection& connection) { Toggle(connection, kTeamChat); }
-void ToggleArenaChat(Connection& connection) { Toggle(connection, kArenaChat); }
-void ToggleSysopWarnings(Connection& connection) { Toggle(connection, kSysopWarnings); }
-void ToggleLeaveNotices(Connection& connection) { Toggle(connection, kLeaveNotices); }
-void ToggleEnterNotices(Connection& connection) { Toggle(connection, kEnterNotices); }
-void ToggleDeathNotices(Connection& connection) { Toggle(connection, kDeathNotices); }
+void TogglePublicChat(Console& console) { Toggle(console, kPublicChat); }
+void ToggleTeamChat(Console& console) { Toggle(console, kTeamChat); }
+void ToggleArenaChat(Console& console) { Toggle(console, kArenaChat); }
+void ToggleSysopWarnings(Console& console) { Toggle(console, kSysopWarnings); }
+void ToggleLeaveNotices(Console& console) { Toggle(console, kLeaveNotices); }
+void ToggleEnterNotices(Console& console) { Toggle(console, kEnterNotices); }
+void ToggleDeathNotices(Console& console) { Toggle(console, kDeathNotices); }
 
-void ToggleChannel(Connection& connection, int channel)
+void ToggleChannel(Console& console, int channel)
 {
-    ZoneSession* session = SessionOf(connection);
-    if (session == nullptr)
-        return;
-    auto& channels = session->filters.channels;
+    auto& channels = console.zone.filters.channels;
     if (channel == 0) {
         for (int n = 1; n <= kLastChannel; ++n)
-            Green(connection, "Chat " + std::to_string(n) + (channels[size_t(n)] ? " is Enabled" : " is -Disabled-"));
+            Green(console, "Chat " + std::to_string(n) + (channels[size_t(n)] ? " is Enabled" : " is -Disabled-"));
         return;
     }
     if (channel < 1 || channel > kLastChannel) {
-        Green(connection, "Invaid Chat number Specified");
+        Green(console, "Invaid Chat number Specified");
         return;
     }
     bool& shown = channels[size_t(channel)];
     shown = !shown;
-    Green(connection, "Chat " + std::to_string(channel) + (shown ? " has been Enabled" : " has been -Disabled-"));
+    Green(console, "Chat " + std::to_string(channel) + (shown ? " has been Enabled" : " has been -Disabled-"));
 }
 
-void SetAway(Connection& connection, const std::string& message)
+void SetAway(Console& console, const std::string& message)
 {
-    ZoneSession* session = SessionOf(connection);
-    if (session == nullptr)
-        return;
-    Green(connection, session->away.Set(message) ? kAwayActivated : kAwayDisabled);
+    Green(console, console.zone.away.Set(message) ? kAwayActivated : kAwayDisabled);
 }
 
 long LeadingNumber(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }

@@ -1,7 +1,6 @@
 #include "console/PlayerMenu.h"
 
-#include "transport/Connection.h"
-#include "zone/ZoneSession.h"
+#include "zone/Zone.h"
 
 #include <string>
 
@@ -13,8 +12,8 @@ std::string PlayerToolTip(const Player& player)
            "\n(Wins)>    " + std::to_string(player.wins) + "\n(Losses)> " + std::to_string(player.losses);
 }
 
-std::string PlayerToolTipFor(const Connection& connection, const std::string& name)
+std::string PlayerToolTipFor(const Zone& zone, const std::string& name)
 {
-    const Player* player = FindPlayer(connection, name);
+    const Player* player = zone.players.Get(zone.players.FindByName(name));
     return player != nullptr ? PlayerToolTip(*player) : std::string();
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-class Connection;
+class Zone;
 struct Player;
 
 // The user list's player menu, in the order it shows; id 0 is a separator.
@@ -38,4 +38,4 @@ std::string PlayerToolTip(const Player& player);
 
 // The tool tip for a user list entry, or nothing when the entry names no
 // present player (the list is out of step with the player table).
-std::string PlayerToolTipFor(const Connection& connection, const std::string& name);
+std::string PlayerToolTipFor(const Zone& zone, const std::string& name);

@@ -1,12 +1,6 @@
 #include "transport/Connection.h"
 
-#include "console/ChatOutput.h"
-#include "console/IgnoreLists.h"
-#include "console/ProgramFolder.h"
-#include "transport/UdpSocket.h"
-
-#include <cstdlib>
-#include <ctime>
+#include <random>
 
 namespace {
 
@@ -28,10 +22,8 @@ enum CoreType : uint8_t {
 constexpr uint32_t kCoreHeaderSize = 2;
 constexpr uint16_t kProtocolVersion = 1;
 
-// Zone packets the transport itself sends or answers.
+// The zone packet every disconnect sends first.
 constexpr uint8_t kLeaveArena = 0x02;
-constexpr uint8_t kClientCheckRequest = 0x2C;
-constexpr uint8_t kClientCheckAnswer = 0x1E;
 
 // Resend interval when no ping has been measured yet, in hundredths of a second.
 constexpr uint32_t kDefaultResendInterval = 400;
@@ -43,30 +35,6 @@ constexpr int32_t kStatisticsPeriod = 100;
 constexpr int32_t kChunkPeriod = 8;
 
 const char* const kFloodWarning = "WARNING: Packet Send Flood Detected. (Over 20 KB/s) Shutting Down";
-
-// Lives for the whole run: no connection, disconnect or Connect resets it.
-struct ProcessWide {
-    bool floodStopped = false;
-    int silentRuns = 0;
-    Packet smallChunks;
-    bool smallChunksAbandoned = false; // the rest of an oversized transfer is skipped up to its last piece
-    Packet bigChunks;
-    uint32_t bigChunkTotal = 0;
-
-    void EmptyReassembly()
-    {
-        smallChunks.Clear();
-        smallChunksAbandoned = false;
-        bigChunks.Clear();
-        bigChunkTotal = 0;
-    }
-};
-
-ProcessWide& Process()
-{
-    static ProcessWide state;
-    return state;
-}
 
 Packet CorePacket(uint8_t type, uint32_t size)
 {
@@ -81,25 +49,6 @@ Packet ZonePacket(uint8_t type)
     Packet packet(1);
     packet.WriteU8(type, 0);
     return packet;
-}
-
-// The port setting: its leading decimal digits, kept to 16 bits.
-uint16_t PortFromText(const std::string& text)
-{
-    uint32_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        value = (value * 10 + uint32_t(c - '0')) & 0xFFFF;
-    }
-    return uint16_t(value);
-}
-
-// SteadyClock holds no state, so one serves every connection.
-const Clock& MonotonicClock()
-{
-    static const SteadyClock clock;
-    return clock;
 }
 
 class DepthGuard {
@@ -117,54 +66,36 @@ private:
 
 // --- Construction and destruction ---
 
-Connection::Connection(ChatOutput& output) : Connection(output, std::make_unique<UdpSocket>(), MonotonicClock()) {}
+Connection::KeySource Connection::RandomKeys()
+{
+    auto engine = std::make_shared<std::mt19937>(std::random_device{}());
+    return [engine] { return uint32_t((*engine)() % 0x7FFFFFFFu); };
+}
 
-Connection::Connection(ChatOutput& output, std::unique_ptr<DatagramSocket> socket, const Clock& clock)
-    : output_(output), clock_(clock), socket_(std::move(socket)), arenaSettings_(kArenaSettingsSize)
+Connection::Connection(std::unique_ptr<DatagramSocket> socket, const Clock& clock, KeySource keys)
+    : clock_(clock), socket_(std::move(socket)), keys_(std::move(keys))
 {
     jobs_[kResendJob].on = true;
     jobs_[kStatisticsJob].on = true;
-    zoneHandlers_[kClientCheckRequest] = [](Connection& c, const Packet&) { c.AnswerClientCheck(); };
-    // The connection key comes from rand().
-    std::srand(unsigned(std::time(nullptr)));
 }
 
-Connection::~Connection()
-{
-    // Leave arena and the disconnect packet still go out, without a message.
-    Disconnect(true, false);
-    zoneState_.reset();
-    ignores_.reset();
-    folder_.reset();
-}
+// Leave arena and the disconnect packet still go out, without a message.
+Connection::~Connection() { Disconnect(true, false); }
 
 // --- Lifecycle ---
 
-bool Connection::OpenSocket()
-{
-    PrintWhite("Initilizing Winsock...");
-    const uint16_t port = PortFromText(Settings::Read(settings_, Settings::ServerPort));
-    const std::string host = Settings::Read(settings_, Settings::ServerIP);
-    if (socket_->Open(host, port)) {
-        PrintWhite("Successfully Initilized!");
-        return true;
-    }
-    PrintWhite("ERROR: Winsock Fialed to Initilize properly. Check your settings.");
-    return false;
-}
-
-void Connection::BeginConnection()
+void Connection::Begin()
 {
     connected_ = true;
-    PrintWhite("Connecting to, IP: " + Settings::Read(settings_, Settings::ServerIP) +
-               ", Port: " + Settings::Read(settings_, Settings::ServerPort));
+    if (listener_)
+        listener_->OnConnecting();
     SendEncryptionRequest();
 }
 
 void Connection::Disconnect(bool quiet, bool reconnect)
 {
     if (!quiet)
-        PrintWhite("Disconnecting...");
+        Notice("Disconnecting...");
     SendReliable(ZonePacket(kLeaveArena));
     Send(CorePacket(kDisconnect, 2));
     reliable_.ClearTransfers();
@@ -184,14 +115,14 @@ void Connection::Disconnect(bool quiet, bool reconnect)
 
 void Connection::Reconnect()
 {
-    PrintWhite("Attempting to ReConnect....");
+    Notice("Attempting to ReConnect....");
     SendReliable(ZonePacket(kLeaveArena));
     Send(CorePacket(kDisconnect, 2));
     // Transfers not yet begun wait for the next arena; one cut off part way is
     // dropped with the pieces that went unacknowledged.
     reliable_.DropStartedTransfer();
     EndSession();
-    BeginConnection();
+    Begin();
 }
 
 // What disconnect and reconnect share: the session's protocol state is forgotten.
@@ -202,13 +133,11 @@ void Connection::EndSession()
     jobs_[kResendJob].on = false;
     jobs_[kChunkJob].on = false;
     cipher_.Stop();
-    inArena_ = false;
-    ownRecordSeen_ = false;
     reliable_.Reset();
     // Pieces of a cut-off transfer must not end up in front of the next connection's data.
-    Process().EmptyReassembly();
-    if (sessionClearer_)
-        sessionClearer_(*this);
+    EmptyReassembly();
+    if (listener_)
+        listener_->OnSessionEnded();
     packetsSent_ = 0;
     packetsReceived_ = 0;
 }
@@ -233,7 +162,7 @@ int32_t Connection::JobThreshold(Job job) const
 {
     switch (job) {
     case kPositionJob:
-        return 4 * int32_t(PositionInterval());
+        return positionPeriod_;
     case kSyncJob:
         return kSyncPeriod;
     case kResendJob:
@@ -267,8 +196,8 @@ void Connection::RunJob(Job job)
 {
     switch (job) {
     case kPositionJob:
-        if (positionSender_)
-            positionSender_(*this);
+        if (listener_)
+            listener_->OnPositionDue();
         break;
     case kSyncJob:
         SendSyncRequest();
@@ -303,15 +232,14 @@ void Connection::ResendOverdue()
 
 void Connection::RunStatistics()
 {
-    ProcessWide& process = Process();
-    if (bytesReceived_ == 0 && inArena_) {
-        if (++process.silentRuns > kSilentRunsAllowed) {
-            PrintWhite("WARNING: No Data for 30 Seconds.. ReConnecting...");
+    if (bytesReceived_ == 0 && listener_ && listener_->ExpectsTraffic()) {
+        if (++silentRuns_ > kSilentRunsAllowed) {
+            Notice("WARNING: No Data for 30 Seconds.. ReConnecting...");
             Disconnect(false, true);
-            process.silentRuns = 0;
+            silentRuns_ = 0;
         }
     } else {
-        process.silentRuns = 0;
+        silentRuns_ = 0;
     }
     bytesSent_ = 0;
     bytesReceived_ = 0;
@@ -328,8 +256,7 @@ void Connection::SendNextChunk()
 
 void Connection::Send(const Packet& packet)
 {
-    ProcessWide& process = Process();
-    if (process.floodStopped)
+    if (floodStopped_)
         return;
     if (packet.Size() >= DatagramSocket::kMaxDatagram) {
         reliable_.QueueTransfer(packet);
@@ -340,13 +267,12 @@ void Connection::Send(const Packet& packet)
     cipher_.Encrypt(wire);
     bytesSent_ += packet.Size();
     socket_->Send(wire);
-    if (bytesSent_ > kFloodLimit && !process.floodStopped) {
+    if (bytesSent_ > kFloodLimit && !floodStopped_) {
         // Set first: the disconnect's own packets must be dropped.
-        process.floodStopped = true;
+        floodStopped_ = true;
         Disconnect(false, false);
-        if (folder_)
-            folder_->LogEvent(kFloodWarning);
-        PrintWhite(kFloodWarning);
+        if (listener_)
+            listener_->OnEvent(kFloodWarning);
     }
 }
 
@@ -368,7 +294,7 @@ void Connection::SendReliable(Packet payload)
 
 void Connection::SendEncryptionRequest()
 {
-    const uint32_t key = 0u - uint32_t(std::rand() % 0x7FFFFFFF);
+    const uint32_t key = 0u - keys_();
     Packet request = CorePacket(kEncryptionRequest, 8);
     request.WriteU32(key, 2);
     request.WriteU16(kProtocolVersion, 6);
@@ -392,7 +318,8 @@ void Connection::Dispatch(const Packet& packet)
     if (packet.ReadU8(0) == kCoreMarker)
         DispatchCore(packet);
     else
-        DispatchZone(packet);
+        if (listener_)
+            listener_->OnZonePacket(packet);
 }
 
 void Connection::DispatchCore(const Packet& packet)
@@ -435,21 +362,13 @@ void Connection::DispatchCore(const Packet& packet)
     }
 }
 
-void Connection::DispatchZone(const Packet& packet)
-{
-    // Copied: a handler may replace its own entry while it runs.
-    const ZoneHandler handler = zoneHandlers_[packet.ReadU8(0)];
-    if (handler)
-        handler(*this, packet);
-}
-
 void Connection::OnEncryptionResponse(const Packet& packet)
 {
     // Whatever key the server returns is the one used.
     cipher_.Start(packet.ReadU32(2));
     jobs_[kResendJob].on = true;
-    if (loginSender_)
-        loginSender_(*this);
+    if (listener_)
+        listener_->OnHandshakeDone();
     SendSyncRequest();
 }
 
@@ -488,51 +407,49 @@ void Connection::OnSyncResponse(const Packet& packet)
 
 void Connection::OnServerDisconnect()
 {
-    PrintWhite("Disconnected by Server.");
+    Notice("Disconnected by Server.");
     Disconnect(false, true);
 }
 
 void Connection::OnSmallChunk(const Packet& packet, bool last)
 {
-    ProcessWide& process = Process();
-    if (process.smallChunksAbandoned) {
+        if (smallChunksAbandoned_) {
         if (last)
-            process.smallChunksAbandoned = false;
+            smallChunksAbandoned_ = false;
         return;
     }
     const Packet piece = packet.SubRange(kCoreHeaderSize, 0);
-    if (uint64_t(process.smallChunks.Size()) + piece.Size() > kMaxTransferSize) {
-        process.smallChunks.Clear();
-        process.smallChunksAbandoned = !last;
+    if (uint64_t(smallChunks_.Size()) + piece.Size() > kMaxTransferSize) {
+        smallChunks_.Clear();
+        smallChunksAbandoned_ = !last;
         return;
     }
-    process.smallChunks.Append(piece);
+    smallChunks_.Append(piece);
     if (!last)
         return;
     // Taken out first: the reassembled packet may itself carry chunks.
-    const Packet whole = std::move(process.smallChunks);
-    process.smallChunks.Clear();
+    const Packet whole = std::move(smallChunks_);
+    smallChunks_.Clear();
     Dispatch(whole);
 }
 
 void Connection::OnBigChunk(const Packet& packet)
 {
-    ProcessWide& process = Process();
-    const uint32_t total = packet.ReadU32(2);
+        const uint32_t total = packet.ReadU32(2);
     if (total > kMaxTransferSize) {
-        process.bigChunks.Clear();
-        process.bigChunkTotal = 0;
+        bigChunks_.Clear();
+        bigChunkTotal_ = 0;
         return;
     }
-    if (process.bigChunkTotal != 0 && process.bigChunkTotal != total)
-        process.bigChunks.Clear(); // a new big packet replaces the unfinished one
-    process.bigChunkTotal = total;
-    process.bigChunks.Append(packet.SubRange(ReliableState::kBigChunkHeaderSize, 0));
-    if (process.bigChunks.Size() < total)
+    if (bigChunkTotal_ != 0 && bigChunkTotal_ != total)
+        bigChunks_.Clear(); // a new big packet replaces the unfinished one
+    bigChunkTotal_ = total;
+    bigChunks_.Append(packet.SubRange(ReliableState::kBigChunkHeaderSize, 0));
+    if (bigChunks_.Size() < total)
         return;
-    const Packet whole = std::move(process.bigChunks);
-    process.bigChunks.Clear();
-    process.bigChunkTotal = 0;
+    const Packet whole = std::move(bigChunks_);
+    bigChunks_.Clear();
+    bigChunkTotal_ = 0;
     Dispatch(whole);
 }
 
@@ -547,14 +464,6 @@ void Connection::OnCluster(const Packet& packet)
     }
 }
 
-void Connection::AnswerClientCheck() { SendReliable(ZonePacket(kClientCheckAnswer)); }
-
-// --- Zone layer seams ---
-
-void Connection::SetZoneHandler(uint8_t type, ZoneHandler handler) { zoneHandlers_[type] = std::move(handler); }
-
-void Connection::SetZoneState(std::unique_ptr<ZoneState> state) { zoneState_ = std::move(state); }
-
 void Connection::OnArenaEntered()
 {
     jobs_[kPositionJob].on = true;
@@ -568,62 +477,18 @@ void Connection::OnArenaChange()
     jobs_[kPositionJob].on = false;
     jobs_[kSyncJob].on = false;
     jobs_[kReconnectJob].on = false;
-    inArena_ = false;
-    ownRecordSeen_ = false;
-    ownPlayerId_ = kNoPlayer;
 }
 
-void Connection::StoreArenaSettings(const Packet& packet)
+void Connection::EmptyReassembly()
 {
-    arenaSettings_ = packet.SubRange(0, kArenaSettingsSize);
-    if (arenaSettings_.Size() < kArenaSettingsSize)
-        arenaSettings_.Append(Packet(kArenaSettingsSize - arenaSettings_.Size()));
-    hasArenaSettings_ = true;
+    smallChunks_.Clear();
+    smallChunksAbandoned_ = false;
+    bigChunks_.Clear();
+    bigChunkTotal_ = 0;
 }
 
-// --- Program folder and ignore lists ---
-
-void Connection::CreateProgramFolder(const std::string& path)
+void Connection::Notice(const std::string& text)
 {
-    ignores_.reset();
-    folder_ = std::make_unique<ProgramFolder>(path);
-    ignores_ = std::make_unique<IgnoreLists>(output_, *folder_);
+    if (listener_)
+        listener_->OnNotice(text);
 }
-
-void Connection::LoadPermanentIgnoreList()
-{
-    if (ignores_)
-        ignores_->LoadPermanent();
-}
-
-bool Connection::IsIgnored(const std::string& name) const { return ignores_ && ignores_->IsIgnored(name); }
-
-void Connection::ToggleIgnore(const std::string& name)
-{
-    if (ignores_)
-        ignores_->ToggleIgnore(name);
-}
-
-void Connection::TogglePermIgnore(const std::string& name)
-{
-    if (ignores_)
-        ignores_->TogglePermIgnore(name);
-}
-
-void Connection::ShowIgnoreLists(bool showTemporary, bool showPermanent) const
-{
-    if (ignores_)
-        ignores_->ShowIgnoreLists(showTemporary, showPermanent);
-}
-
-// --- Process-wide state ---
-
-bool Connection::FloodStopped() { return Process().floodStopped; }
-int Connection::SilentRuns() { return Process().silentRuns; }
-const Packet& Connection::SmallChunkBuffer() { return Process().smallChunks; }
-const Packet& Connection::BigChunkBuffer() { return Process().bigChunks; }
-uint32_t Connection::BigChunkTotal() { return Process().bigChunkTotal; }
-
-void Connection::ResetProcessStateForTests() { Process() = ProcessWide(); }
-
-void Connection::PrintWhite(const std::string& text) { output_.Print(text, ChatOutput::kSlotWhite, true); }

@@ -1,9 +1,8 @@
 #include "zone/ArenaList.h"
 
-#include "console/ChatOutput.h"
-#include "transport/Connection.h"
+#include "zone/ZoneConsole.h"
+#include "zone/Zone.h"
 #include "zone/Login.h"
-#include "zone/ZoneSession.h"
 
 namespace {
 
@@ -49,9 +48,9 @@ template <class Emit> void ForEachPiece(const Packet& packet, Emit emit)
     }
 }
 
-void PrintGreenLine(Connection& connection, const std::string& text)
+void PrintGreenLine(Zone& zone, const std::string& text)
 {
-    connection.Output().Print(text, ChatOutput::kSlotGreen, true);
+    zone.Console().Print(text, kSlotGreen, true);
 }
 
 } // namespace
@@ -67,41 +66,34 @@ bool ArenaNameIsNumber(const std::string& name)
     return true;
 }
 
-std::string ArenaListText(const Packet& packet)
-{
-    std::string text;
-    ForEachPiece(packet, [&text](const std::string& piece) { text += piece; });
-    return text;
-}
-
-void HandleArenaList(Connection& connection, const Packet& packet)
+void HandleArenaList(Zone& zone, const Packet& packet)
 {
     packet.Log(true);
-    ChatOutput& output = connection.Output();
-    ForEachPiece(packet, [&output](const std::string& piece) { output.Print(piece, ChatOutput::kSlotGreen); });
-    output.Print(std::string(), ChatOutput::kSlotGreen, true);
+    ZoneConsole& output = zone.Console();
+    ForEachPiece(packet, [&output](const std::string& piece) { output.Print(piece, kSlotGreen, false); });
+    output.Print(std::string(), kSlotGreen, true);
 }
 
-void SendLeaveArena(Connection& connection)
+void SendLeaveArena(Zone& zone)
 {
     Packet packet(1);
     packet.WriteU8(kLeaveArenaType, 0);
-    connection.SendReliable(std::move(packet));
+    zone.Link().SendReliable(std::move(packet));
 }
 
-void ChangeArena(Connection& connection, const std::string& arena)
+void ChangeArena(Zone& zone, const std::string& arena)
 {
     if (arena.size() > kMaxArenaName) {
-        PrintGreenLine(connection, "Arena name too long.");
+        PrintGreenLine(zone, "Arena name too long.");
         return;
     }
     const std::string shown = arena.empty()              ? std::string("Public (Random)")
                               : ArenaNameIsNumber(arena) ? "Public " + arena
                                                          : arena;
-    PrintGreenLine(connection, "Moving to arena '" + shown + "'.");
-    SendLeaveArena(connection);
-    connection.OnArenaChange();
-    if (ZoneSession* session = SessionOf(connection))
-        session->players.Clear(false);
-    SendArenaEntry(connection, arena);
+    PrintGreenLine(zone, "Moving to arena '" + shown + "'.");
+    SendLeaveArena(zone);
+    zone.Link().OnArenaChange();
+    zone.LeaveArenaState();
+    zone.players.Clear(false);
+    SendArenaEntry(zone, arena);
 }

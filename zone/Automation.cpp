@@ -1,38 +1,38 @@
 #include "zone/Automation.h"
 
-#include "transport/Connection.h"
+#include "zone/Zone.h"
+#include "zone/ZoneConsole.h"
 #include "zone/Chat.h"
-#include "zone/ZoneSession.h"
+#include "zone/Settings.h"
 
 namespace {
 
-void SendPublic(Connection& connection, const std::string& text) { SendChat(connection, text, kChatPublic, 0, true); }
+void SendPublic(Zone& zone, const std::string& text) { SendChat(zone, text, kChatPublic, 0, true); }
 
-void RunAutomaticCommand(Connection& connection, const std::string& command)
+void RunAutomaticCommand(Zone& zone, const std::string& command)
 {
     if (!command.empty() && command[0] == '?') {
-        ZoneSession* session = SessionOf(connection);
-        if (session != nullptr && session->runLocalCommand && session->runLocalCommand(command))
+        if (zone.Console().RunLocalCommand(command))
             return;
     }
-    SendPublic(connection, command);
+    SendPublic(zone, command);
 }
 
 } // namespace
 
-void RunZoneEntryAutomation(Connection& connection)
+void RunZoneEntryAutomation(Zone& zone)
 {
-    const std::string chats = Settings::Read(connection.Store(), Settings::UserChats);
+    const std::string chats = Settings::Read(zone.Settings(), Settings::UserChats);
     if (!chats.empty())
-        SendPublic(connection, "?chat=" + chats);
+        SendPublic(zone, "?chat=" + chats);
 
-    std::string remaining = Settings::Read(connection.Store(), Settings::UserAuto);
+    std::string remaining = Settings::Read(zone.Settings(), Settings::UserAuto);
     while (!remaining.empty()) {
         // "/" separates first; a "\" only counts once no "/" is left.
         size_t separator = remaining.find('/');
         if (separator == std::string::npos)
             separator = remaining.find('\\');
-        RunAutomaticCommand(connection, remaining.substr(0, separator));
+        RunAutomaticCommand(zone, remaining.substr(0, separator));
         remaining = separator == std::string::npos ? std::string() : remaining.substr(separator + 1);
     }
 }

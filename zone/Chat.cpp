@@ -1,8 +1,7 @@
 #include "zone/Chat.h"
 
-#include "console/ChatOutput.h"
-#include "transport/Connection.h"
-#include "zone/ZoneSession.h"
+#include "zone/ZoneConsole.h"
+#include "zone/Zone.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ std::string Padding(const std::string& name)
 }
 
 // Padded name, "> ", text: how the server's lines from a player look.
-void PrintFromPlayer(ChatOutput& output, const std::string& name, const std::string& text, int kind)
+void PrintFromPlayer(ZoneConsole& output, const std::string& name, const std::string& text, int kind)
 {
     output.Print(Padding(name), kind, false);
     output.Print(name, kind, false);
@@ -41,7 +40,7 @@ void PrintFromPlayer(ChatOutput& output, const std::string& name, const std::str
     output.Print(text, kind, true);
 }
 
-void PrintWhole(ChatOutput& output, const std::string& text, int kind) { output.Print(text, kind, true); }
+void PrintWhole(ZoneConsole& output, const std::string& text, int kind) { output.Print(text, kind, true); }
 
 bool SwitchedOn(const ReceptionFilters& filters, int kind)
 {
@@ -58,43 +57,43 @@ bool SwitchedOn(const ReceptionFilters& filters, int kind)
 
 // Answers a private sender while away, at most once a minute each; nobody is
 // there to answer when the sender has no name.
-bool MayAnswer(Connection& connection, ZoneSession& session, const std::string& sender)
+bool MayAnswer(Zone& zone, const std::string& sender)
 {
-    return session.away.Away() && !sender.empty() && session.away.TakeReplyTurn(sender, connection.Now());
+    return zone.away.Away() && !sender.empty() && zone.away.TakeReplyTurn(sender, zone.Now());
 }
 
-void OnPlayerChat(Connection& connection, ZoneSession& session, const Packet& packet, int kind, const std::string& text)
+void OnPlayerChat(Zone& zone, const Packet& packet, int kind, const std::string& text)
 {
     const uint16_t id = packet.ReadU16(ChatIn::kSender);
-    const std::string& name = session.players.NameOf(id);
-    if (connection.IsIgnored(name) || !SwitchedOn(session.filters, kind))
+    const std::string& name = zone.players.NameOf(id);
+    if (zone.Console().IsIgnored(name) || !SwitchedOn(zone.filters, kind))
         return;
-    PrintFromPlayer(connection.Output(), name, text, kind);
+    PrintFromPlayer(zone.Console(), name, text, kind);
     if (kind != kChatPrivate)
         return;
     const std::string sender = name; // the table may change while we answer
-    if (MayAnswer(connection, session, sender))
-        SendChat(connection, "/" + session.away.ReplyText(), kChatPrivate, id, true);
-    session.NoteRecentSender(sender);
+    if (MayAnswer(zone, sender))
+        SendChat(zone, "/" + zone.away.ReplyText(), kChatPrivate, id, true);
+    zone.recentSenders.Note(sender);
 }
 
 // "(name)text": the name is what stands in the brackets.
-void OnRemotePrivate(Connection& connection, ZoneSession& session, const std::string& text)
+void OnRemotePrivate(Zone& zone, const std::string& text)
 {
     const bool named = !text.empty() && text[0] == '(';
     std::string sender;
     if (named) {
         const size_t close = text.find(')', 1);
         sender = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-        if (connection.IsIgnored(sender))
+        if (zone.Console().IsIgnored(sender))
             return;
     }
-    PrintWhole(connection.Output(), text, kChatRemotePrivate);
+    PrintWhole(zone.Console(), text, kChatRemotePrivate);
     if (!named)
         return;
-    if (MayAnswer(connection, session, sender))
-        SendChat(connection, ":" + sender + ":" + session.away.ReplyText(), kChatRemotePrivate, 0, true);
-    session.NoteRecentSender(sender);
+    if (MayAnswer(zone, sender))
+        SendChat(zone, ":" + sender + ":" + zone.away.ReplyText(), kChatRemotePrivate, 0, true);
+    zone.recentSenders.Note(sender);
 }
 
 // "n:name> text": a non-digit start reads as channel 0.
@@ -109,24 +108,23 @@ int ChannelNumber(const std::string& text)
     return number;
 }
 
-void OnChannelChat(Connection& connection, ZoneSession& session, const std::string& text)
+void OnChannelChat(Zone& zone, const std::string& text)
 {
     std::string sender;
     if (text.size() > 2) {
         const size_t end = text.find('>', 2);
         sender = text.substr(2, end == std::string::npos ? std::string::npos : end - 2);
     }
-    if (connection.IsIgnored(sender))
+    if (zone.Console().IsIgnored(sender))
         return;
-    if (session.filters.ChannelShown(ChannelNumber(text)))
-        PrintWhole(connection.Output(), text, kChatChannel);
+    if (zone.filters.ChannelShown(ChannelNumber(text)))
+        PrintWhole(zone.Console(), text, kChatChannel);
 }
 
-void Echo(Connection& connection, const ZoneSession* session, int kind, const std::string& sent)
+void Echo(Zone& zone, int kind, const std::string& sent)
 {
-    ChatOutput& output = connection.Output();
-    static const std::string noName;
-    const std::string& ownName = session != nullptr ? session->players.NameOf(connection.OwnPlayerId()) : noName;
+    ZoneConsole& output = zone.Console();
+    const std::string& ownName = zone.players.NameOf(zone.OwnPlayerId());
     if (kind >= kChatPublicMacro && kind <= kChatPrivate) {
         PrintFromPlayer(output, ownName, sent, kind);
     } else if (kind == kChatChannel) {
@@ -144,49 +142,45 @@ bool HasMarker(int kind) { return kind == kChatTeam || kind == kChatFrequency ||
 
 } // namespace
 
-void HandleChat(Connection& connection, const Packet& packet)
+void HandleChat(Zone& zone, const Packet& packet)
 {
-    ZoneSession* session = SessionOf(connection);
-    if (session == nullptr)
-        return;
     const int kind = packet.ReadU8(ChatIn::kKind);
     if (kind > kChatChannel)
         return;
     const std::string text = packet.ReadText(ChatIn::kText, 0);
-    const ReceptionFilters& filters = session->filters;
+    const ReceptionFilters& filters = zone.filters;
     switch (kind) {
     case kChatArena:
         if (filters.arenaChat)
-            PrintWhole(connection.Output(), text, kind);
+            PrintWhole(zone.Console(), text, kind);
         break;
     case kChatServerNotice:
-        PrintWhole(connection.Output(), text, kind);
+        PrintWhole(zone.Console(), text, kind);
         break;
     case kChatRemotePrivate:
-        OnRemotePrivate(connection, *session, text);
+        OnRemotePrivate(zone, text);
         break;
     case kChatSysopWarning:
         if (filters.sysopWarnings)
-            PrintWhole(connection.Output(), text, kind);
+            PrintWhole(zone.Console(), text, kind);
         break;
     case kChatChannel:
-        OnChannelChat(connection, *session, text);
+        OnChannelChat(zone, text);
         break;
     default:
-        OnPlayerChat(connection, *session, packet, kind, text);
+        OnPlayerChat(zone, packet, kind, text);
         break;
     }
 }
 
-void SendChat(Connection& connection, const std::string& text, int kind, uint16_t target, bool echo)
+void SendChat(Zone& zone, const std::string& text, int kind, uint16_t target, bool echo)
 {
-    const ZoneSession* session = SessionOf(connection);
     // ":name:text" to someone in the arena is an ordinary private message.
     size_t skip = HasMarker(kind) ? 1 : 0;
-    if (kind == kChatRemotePrivate && session != nullptr && !text.empty() && text[0] == ':') {
+    if (kind == kChatRemotePrivate && !text.empty() && text[0] == ':') {
         const size_t second = text.find(':', 1);
         if (second != std::string::npos) {
-            const uint16_t id = session->players.FindByName(text.substr(1, second - 1));
+            const uint16_t id = zone.players.FindByName(text.substr(1, second - 1));
             if (id != PlayerTable::kNotFound) {
                 kind = kChatPrivate;
                 target = id;
@@ -204,17 +198,17 @@ void SendChat(Connection& connection, const std::string& text, int kind, uint16_
     packet.WriteText(sent, ChatOut::kText, 0);
 
     if (echo)
-        Echo(connection, session, kind, sent);
-    if (connection.ArenaSettings().ReadU8(kReliableChatOffset) != 0)
-        connection.SendReliable(std::move(packet));
+        Echo(zone, kind, sent);
+    if (zone.ArenaSettings().ReadU8(kReliableChatOffset) != 0)
+        zone.Link().SendReliable(std::move(packet));
     else
-        connection.Send(packet);
+        zone.Link().Send(packet);
 }
 
-void SendFrequencyChange(Connection& connection, uint16_t frequency)
+void SendFrequencyChange(Zone& zone, uint16_t frequency)
 {
     Packet packet(3);
     packet.WriteU8(kFrequencyChangeType, 0);
     packet.WriteU16(frequency, 1);
-    connection.SendReliable(std::move(packet));
+    zone.Link().SendReliable(std::move(packet));
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-class Connection;
+class Zone;
 class Packet;
 
 // Chat kinds, the same in both directions; each kind is also its colour slot.
@@ -22,13 +22,13 @@ enum ChatKind : int {
 
 // 0x07: shows the message as its kind says, unless its sender is ignored or the
 // user has muted the kind; answers private messages while away.
-void HandleChat(Connection& connection, const Packet& packet);
+void HandleChat(Zone& zone, const Packet& packet);
 
 // Sends one chat line. For team, frequency and private messages the first
 // character is the marker the user typed and is not sent. A remote private
 // message (":name:text") to a player in the arena goes out as a private one.
 // With `echo`, the line is also shown as the server would show it.
-void SendChat(Connection& connection, const std::string& text, int kind, uint16_t target, bool echo);
+void SendChat(Zone& zone, const std::string& text, int kind, uint16_t target, bool echo);
 
 // Asks the server to move the user to another frequency (0x0F), reliably.
-void SendFrequencyChange(Connection& connection, uint16_t frequency);
+void SendFrequencyChange(Zone& zone, uint16_t frequency);

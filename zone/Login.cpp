@@ -1,8 +1,9 @@
 #include "zone/Login.h"
 
-#include "console/ChatOutput.h"
-#include "transport/Connection.h"
+#include "zone/ZoneConsole.h"
+#include "zone/Zone.h"
 #include "zone/Automation.h"
+#include "zone/Settings.h"
 
 namespace {
 
@@ -116,38 +117,38 @@ uint16_t ArenaNumber(const std::string& digits)
 
 } // namespace
 
-void SendLogin(Connection& connection)
+void SendLogin(Zone& zone)
 {
     using namespace LoginPacket;
     Packet packet(kSize);
     packet.WriteU8(kType, 0);
-    packet.WriteText(Settings::Read(connection.Store(), Settings::UserName), kName, kTextWidth);
-    packet.WriteText(Settings::Read(connection.Store(), Settings::UserPassword), kPassword, kTextWidth);
+    packet.WriteText(Settings::Read(zone.Settings(), Settings::UserName), kName, kTextWidth);
+    packet.WriteText(Settings::Read(zone.Settings(), Settings::UserPassword), kPassword, kTextWidth);
     packet.WriteU32(kMagic, kMagicA);
     packet.WriteU16(240, kValue240);
     packet.WriteU16(134, kValue134);
     packet.WriteU32(444, kValue444);
     packet.WriteU32(555, kValue555);
     packet.WriteU32(kMagic, kMagicB);
-    connection.SendReliable(std::move(packet));
+    zone.Link().SendReliable(std::move(packet));
 }
 
-void HandleLoginResponse(Connection& connection, const Packet& packet)
+void HandleLoginResponse(Zone& zone, const Packet& packet)
 {
     const LoginOutcome outcome = OutcomeOf(packet.ReadU8(kResponseCode));
-    connection.Output().Print(outcome.message, ChatOutput::kSlotWhite, true);
+    zone.Console().Print(outcome.message, kSlotWhite, true);
     if (outcome.enter)
-        SendArenaEntry(connection);
+        SendArenaEntry(zone);
     else
-        connection.Disconnect(false, false);
+        zone.Link().Disconnect(false, false);
 }
 
-void SendArenaEntry(Connection& connection)
+void SendArenaEntry(Zone& zone)
 {
-    SendArenaEntry(connection, Settings::Read(connection.Store(), Settings::ArenaName));
+    SendArenaEntry(zone, Settings::Read(zone.Settings(), Settings::ArenaName));
 }
 
-void SendArenaEntry(Connection& connection, const std::string& arena)
+void SendArenaEntry(Zone& zone, const std::string& arena)
 {
     using namespace ArenaEntryPacket;
     Packet packet(kSize);
@@ -164,32 +165,32 @@ void SendArenaEntry(Connection& connection, const std::string& arena)
         packet.WriteU16(kNamedArena, kSelector);
         packet.WriteText(arena, kName, kNameWidth);
     }
-    connection.SendReliable(std::move(packet));
+    zone.Link().SendReliable(std::move(packet));
 }
 
-void HandleArenaSettings(Connection& connection, const Packet& packet) { connection.StoreArenaSettings(packet); }
+void HandleArenaSettings(Zone& zone, const Packet& packet) { zone.StoreArenaSettings(packet); }
 
-void HandleArenaEntered(Connection& connection, const Packet&)
+void HandleArenaEntered(Zone& zone, const Packet&)
 {
-    connection.OnArenaEntered();
-    RunZoneEntryAutomation(connection);
+    zone.Link().OnArenaEntered();
+    RunZoneEntryAutomation(zone);
     // An automatic "?go" (or a disconnect) has already left this arena and
     // switched the periodic work off; the next arrival sets the flag.
-    if (connection.JobOn(Connection::kPositionJob))
-        connection.SetInArena(true);
+    if (zone.Link().JobOn(Connection::kPositionJob))
+        zone.SetInArena(true);
 }
 
-void SendPosition(Connection& connection)
+void SendPosition(Zone& zone)
 {
     using namespace PositionPacket;
     Packet packet(kSize);
     packet.WriteU8(kType, 0);
-    packet.WriteU32(connection.Now(), kTime);
-    packet.WriteU16(connection.PositionY(), kY);
-    packet.WriteU16(connection.PositionX(), kX);
+    packet.WriteU32(zone.Now(), kTime);
+    packet.WriteU16(zone.PositionY(), kY);
+    packet.WriteU16(zone.PositionX(), kX);
     uint8_t check = 0;
     for (uint32_t i = 0; i < kSize; ++i)
         check ^= packet.ReadU8(i);
     packet.WriteU8(check, kCheck);
-    connection.Send(packet);
+    zone.Link().Send(packet);
 }

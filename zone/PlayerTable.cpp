@@ -1,7 +1,7 @@
 #include "zone/PlayerTable.h"
 
-#include "console/ChatOutput.h"
-#include "console/Names.h"
+#include "zone/Names.h"
+#include "zone/ZoneConsole.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ const std::string& EmptyName()
 
 } // namespace
 
-PlayerTable::PlayerTable(ChatOutput& output) : output_(output) { Clear(true); }
+PlayerTable::PlayerTable(ZoneConsole& console) : console_(console) { Clear(true); }
 
 void PlayerTable::Set(uint16_t id, const std::string& name, const std::string& squad, uint16_t frequency, uint16_t ship,
                       uint32_t points, uint32_t wins, uint32_t losses)
@@ -52,7 +52,7 @@ void PlayerTable::Clear(bool silent)
 {
     for (Player& player : players_) {
         if (!silent && player.inUse)
-            output_.RemoveUser(player.name);
+            console_.RemoveUser(player.name);
         player = Player();
     }
     count_ = 0;
@@ -72,13 +72,13 @@ int PlayerTable::KindOf(const Player& player, uint16_t ownId) const
     const bool sameFrequency = own != nullptr && own->inUse && own->frequency == player.frequency;
     const bool spectating = player.ship == kSpectatorShip;
     if (sameFrequency)
-        return spectating ? ChatOutput::kOwnFreqSpec : ChatOutput::kOwnFreq;
-    return spectating ? ChatOutput::kOtherFreqSpec : ChatOutput::kOtherFreq;
+        return spectating ? kOwnFreqSpec : kOwnFreq;
+    return spectating ? kOtherFreqSpec : kOtherFreq;
 }
 
 void PlayerTable::RecolourAll(uint16_t ownId)
 {
     for (const Player& player : players_)
         if (player.inUse)
-            output_.SetUserKind(player.name, KindOf(player, ownId));
+            console_.SetUserKind(player.name, KindOf(player, ownId));
 }

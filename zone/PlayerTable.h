@@ -1,12 +1,10 @@
 #pragma once
 
-#include "zone/MapFile.h"
-
 #include <array>
 #include <cstdint>
 #include <string>
 
-class ChatOutput;
+class ZoneConsole;
 
 // One slot of the player table. A free slot is all zeros with the empty name.
 struct Player {
@@ -24,7 +22,7 @@ struct Player {
 };
 
 // The players of the current arena by the id the server gave them, mirrored in
-// the user list, and the arena's tile grid.
+// the user list.
 class PlayerTable {
 public:
     static constexpr uint16_t kSlots = 512;
@@ -32,7 +30,7 @@ public:
     static constexpr uint16_t kNotFound = 513; // a failed search by name
     static constexpr uint16_t kSpectatorShip = 8;
 
-    explicit PlayerTable(ChatOutput& output);
+    explicit PlayerTable(ZoneConsole& console);
 
     static bool ValidId(uint32_t id) { return id < kSlots; }
 
@@ -58,12 +56,9 @@ public:
     void RecolourAll(uint16_t ownId);
 
     uint32_t Count() const { return count_; }
-    TileGrid& Tiles() { return tiles_; }
-    const TileGrid& Tiles() const { return tiles_; }
 
 private:
-    ChatOutput& output_;
+    ZoneConsole& console_;
     std::array<Player, kSlots> players_;
     uint32_t count_ = 0;
-    TileGrid tiles_;
 };

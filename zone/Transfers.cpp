@@ -1,11 +1,11 @@
 #include "zone/Transfers.h"
 
-#include "console/ChatOutput.h"
-#include "console/ProgramFolder.h"
-#include "console/TextFile.h"
-#include "transport/Connection.h"
 #include "transport/Packet.h"
 #include "zone/MapFile.h"
+#include "zone/ProgramFolder.h"
+#include "zone/TextFile.h"
+#include "zone/Zone.h"
+#include "zone/ZoneConsole.h"
 
 #include <cstdio>
 #include <memory>
@@ -32,59 +32,49 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-void PrintWhite(Connection& connection, const std::string& text)
+void FailAndDisconnect(Zone& zone, const std::string& text)
 {
-    connection.Output().Print(text, ChatOutput::kSlotWhite, true);
+    zone.White(text);
+    zone.Link().Disconnect(false, false);
 }
 
-void FailAndDisconnect(Connection& connection, const std::string& text)
-{
-    PrintWhite(connection, text);
-    connection.Disconnect(false, false);
-}
-
-void LoadOrDisconnect(Connection& connection, const std::string& path, TileGrid& grid)
+void LoadOrDisconnect(Zone& zone, const std::string& path, TileGrid& grid)
 {
     if (path.empty() || !LoadMap(path, grid))
-        FailAndDisconnect(connection, kMapCorrupted);
-}
-
-std::string ProgramFolderPath(const Connection& connection)
-{
-    return connection.Folder() ? connection.Folder()->Path() : connection.Output().ProgramFolder();
+        FailAndDisconnect(zone, kMapCorrupted);
 }
 
 } // namespace
 
-std::string MapPath(const Connection& connection, const std::string& name)
+std::string MapPath(const Zone& zone, const std::string& name)
 {
     if (!IsSafeServerFileName(name))
         return "";
-    return ProgramFolderPath(connection) + "Maps" + kPathSeparator + name;
+    return zone.Folder().Path() + "Maps" + kPathSeparator + name;
 }
 
-void HandleMapInformation(Connection& connection, const Packet& packet, TileGrid& grid)
+void HandleMapInformation(Zone& zone, const Packet& packet)
 {
-    const std::string path = MapPath(connection, packet.ReadText(kNameOffset, kNameWidth));
+    const std::string path = MapPath(zone, packet.ReadText(kNameOffset, kNameWidth));
     // A refused name counts as a missing file.
     const uint32_t local = path.empty() ? 0 : FileChecksum(path);
     if (local != packet.ReadU32(kMapChecksumOffset)) {
-        PrintWhite(connection, "Map File Checksums are Incorrect, attempting to download a new map from the Server.");
+        zone.White("Map File Checksums are Incorrect, attempting to download a new map from the Server.");
         Packet request(1);
         request.WriteU8(kMapRequestType, 0);
-        connection.SendReliable(request);
+        zone.Link().SendReliable(request);
         return;
     }
-    PrintWhite(connection, "Local Map File found, Checksums Match, Loading...");
-    LoadOrDisconnect(connection, path, grid);
+    zone.White("Local Map File found, Checksums Match, Loading...");
+    LoadOrDisconnect(zone, path, zone.tiles);
 }
 
-void HandleMapFile(Connection& connection, const Packet& packet, TileGrid& grid)
+void HandleMapFile(Zone& zone, const Packet& packet)
 {
-    const std::string path = MapPath(connection, packet.ReadText(kNameOffset, kNameWidth));
+    const std::string path = MapPath(zone, packet.ReadText(kNameOffset, kNameWidth));
     File file(path.empty() ? nullptr : std::fopen(path.c_str(), "wb"));
     if (!file) {
-        FailAndDisconnect(connection, "Fatal Error: Could not create Local Map File.");
+        FailAndDisconnect(zone, "Fatal Error: Could not create Local Map File.");
         return;
     }
     std::string map;
@@ -93,42 +83,42 @@ void HandleMapFile(Connection& connection, const Packet& packet, TileGrid& grid)
                           InflateZlib(packet.ByteAt(kMapDataOffset), size - kMapDataOffset, map, kMaxMapBytes);
     if (!inflated) {
         file.reset(); // the file just created stays empty
-        FailAndDisconnect(connection, "Unable to Decompress Server Map File.");
+        FailAndDisconnect(zone, "Unable to Decompress Server Map File.");
         return;
     }
     std::fwrite(map.data(), 1, map.size(), file.get());
     file.reset();
-    PrintWhite(connection, "Map File Download Complete. Loading Map File...");
-    LoadOrDisconnect(connection, path, grid);
+    zone.White("Map File Download Complete. Loading Map File...");
+    LoadOrDisconnect(zone, path, zone.tiles);
 }
 
-void HandleIncomingFile(Connection& connection, const Packet& packet)
+void HandleIncomingFile(Zone& zone, const Packet& packet)
 {
     std::string name = packet.ReadText(kNameOffset, kNameWidth);
     if (name.empty())
         name = kDefaultFileName;
     const bool written = IsSafeServerFileName(name) && !IsReservedFileName(name) &&
-                         WriteTextFile(ProgramFolderPath(connection), name, packet.BytesAsString(kFileDataOffset, 0),
+                         WriteTextFile(zone.Folder().Path(), name, packet.BytesAsString(kFileDataOffset, 0),
                                        false);
     if (written)
-        connection.Output().Print("File recieved: " + name, ChatOutput::kSlotGreen, true);
+        zone.Console().Print("File recieved: " + name, kSlotGreen, true);
     else
-        PrintWhite(connection, "Unable to open local file for Writing. File recieve failed for: " + name);
+        zone.White("Unable to open local file for Writing. File recieve failed for: " + name);
 }
 
-void HandleFileRequest(Connection& connection, const Packet& packet)
+void HandleFileRequest(Zone& zone, const Packet& packet)
 {
-    SendFile(connection, packet.ReadText(kRequestLocalOffset, kRequestLocalWidth),
+    SendFile(zone, packet.ReadText(kRequestLocalOffset, kRequestLocalWidth),
              packet.ReadText(kRequestSendAsOffset, kNameWidth));
 }
 
-void SendFile(Connection& connection, const std::string& localName, const std::string& sendAs)
+void SendFile(Zone& zone, const std::string& localName, const std::string& sendAs)
 {
     std::string contents;
     if (IsSafeServerFileName(localName)) {
         // Opened for reading and writing, as for every file the client owns: a
         // read-only file is not sent.
-        File file(std::fopen((ProgramFolderPath(connection) + localName).c_str(), "r+b"));
+        File file(std::fopen((zone.Folder().Path() + localName).c_str(), "r+b"));
         if (file) {
             char buffer[65536];
             size_t n = 0;
@@ -139,7 +129,7 @@ void SendFile(Connection& connection, const std::string& localName, const std::s
         }
     }
     if (contents.empty() || contents.size() + kFileDataOffset > Connection::kMaxTransferSize) {
-        connection.Output().Print("Failed to open file for sending: " + localName, ChatOutput::kSlotGreen, true);
+        zone.Console().Print("Failed to open file for sending: " + localName, kSlotGreen, true);
         return;
     }
     Packet out(kFileDataOffset);
@@ -147,6 +137,6 @@ void SendFile(Connection& connection, const std::string& localName, const std::s
     out.WriteText(sendAs, kNameOffset, kNameWidth);
     out.AppendBytes(contents);
     // Reliably; one too big for a datagram goes out as reliable pieces.
-    connection.SendReliable(std::move(out));
-    connection.Output().Print("File Sent: " + sendAs, ChatOutput::kSlotGreen, true);
+    zone.Link().SendReliable(std::move(out));
+    zone.Console().Print("File Sent: " + sendAs, kSlotGreen, true);
 }

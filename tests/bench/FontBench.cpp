@@ -4,6 +4,8 @@
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
 #include "app/FontSelection.h"
+#include "app/InputLine.h"
+#include "app/UserList.h"
 #include "app/WxOutputView.h"
 #include "console/ChatOutput.h"
 #include "GuiBench.h"
@@ -78,7 +80,7 @@ void BM_ApplyChatFont(benchmark::State& state)
     ChatFrame& frame = Backlog::Frame();
     long i = 0;
     for (auto _ : state) {
-        ApplyChatFont(frame, NextFont(i++));
+        ApplyChatFont(ChatFontTargets{frame.OutputControl(), frame.Input(), frame.Users()}, NextFont(i++));
         state.PauseTiming();
         Settle();
         state.ResumeTiming();
@@ -97,7 +99,7 @@ void BM_ApplyChatFontAndRelayout(benchmark::State& state)
     long i = 0;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        ApplyChatFont(frame, NextFont(i++));
+        ApplyChatFont(ChatFontTargets{frame.OutputControl(), frame.Input(), frame.Users()}, NextFont(i++));
         Clock::time_point lastChange = Clock::now();
         int range = output.GetScrollRange(wxVERTICAL);
         while (Clock::now() - lastChange < kQuiet) {

@@ -1,13 +1,8 @@
-#include "console/ChatOutput.h"
 #include "transport/Cipher.h"
 #include "transport/Clock.h"
 #include "transport/Connection.h"
 
-#include "support/FakeViews.h"
-#include "support/TempDir.h"
-
 #include <benchmark/benchmark.h>
-#include <wx/init.h>
 
 #include <memory>
 #include <vector>
@@ -51,26 +46,35 @@ void Prepare(ReplaySocket& socket, const Cipher& cipher, uint32_t first, size_t 
     }
 }
 
+// Counts the bytes of the zone packets delivered.
+struct CountingListener final : ConnectionListener {
+    void OnConnecting() override {}
+    void OnHandshakeDone() override {}
+    void OnZonePacket(const Packet& packet) override { handled += packet.Size(); }
+    void OnPositionDue() override {}
+    void OnSessionEnded() override {}
+    bool ExpectsTraffic() const override { return true; }
+    void OnNotice(const std::string&) override {}
+    void OnEvent(const std::string&) override {}
+    size_t handled = 0;
+};
+
 // Receive, decrypt, acknowledge, deliver in order and dispatch to the zone
 // handler: one datagram per iteration, as the frame timer takes them.
 void BM_ReceivePath(benchmark::State& state)
 {
-    TempHome home;
-    FakeOutputView view;
-    FakeUserListView users;
-    ChatOutput output(view, users, home.Path());
     ManualClock clock;
     auto owned = std::make_unique<ReplaySocket>();
     ReplaySocket& socket = *owned;
-    Connection connection(output, std::move(owned), clock);
-    size_t handled = 0;
-    connection.SetZoneHandler(kChat, [&](Connection&, const Packet& p) { handled += p.Size(); });
+    Connection connection(std::move(owned), clock, [] { return 1u; });
+    CountingListener listener;
+    connection.SetListener(&listener);
 
     Packet response(6);
     response.WriteU8(0x02, 1);
     response.WriteU32(kServerKey, 2);
     socket.datagrams = {response};
-    connection.BeginConnection();
+    connection.Begin();
     connection.ReceiveOne();
     Cipher server;
     server.Start(kServerKey);
@@ -90,10 +94,9 @@ void BM_ReceivePath(benchmark::State& state)
         connection.ReceiveOne();
         ++number;
     }
-    if (handled != size_t(number) * (DatagramSocket::kMaxDatagram - 6) || Connection::FloodStopped())
+    if (listener.handled != size_t(number) * (DatagramSocket::kMaxDatagram - 6) || connection.FloodStopped())
         state.SkipWithError("datagrams were not all delivered");
     state.SetItemsProcessed(int64_t(number));
-    Connection::ResetProcessStateForTests();
 }
 BENCHMARK(BM_ReceivePath);
 
@@ -109,14 +112,4 @@ BENCHMARK(BM_KeyTable);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // The settings store under the Connection needs wxWidgets' base library set up.
-    wxInitializer wx;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

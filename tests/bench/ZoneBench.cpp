@@ -1,15 +1,11 @@
-#include "console/ChatOutput.h"
-#include "transport/Clock.h"
-#include "transport/Connection.h"
+#include "client/ChatClient.h"
 #include "zone/Chat.h"
-#include "zone/ZoneSession.h"
-#include "zone/ZoneStartup.h"
 
 #include "support/FakeViews.h"
+#include "support/MemorySettings.h"
 #include "support/TempDir.h"
 
 #include <benchmark/benchmark.h>
-#include <wx/init.h>
 
 #include <memory>
 #include <string>
@@ -43,21 +39,20 @@ Packet ChatPacket(int kind, uint16_t sender, const std::string& text)
     return p;
 }
 
-// One chat packet per iteration, from Dispatch to its pieces in the output
+// One chat packet per iteration, from the zone's dispatch to its pieces in the output
 // queue: the sender looked up, the ignore lists and switches checked, the
 // padded line queued. The queue is emptied between batches, off the clock.
 void RunChat(benchmark::State& state, int kind)
 {
-    TempHome home;
     TempDir folder;
     DiscardView view;
     FakeUserListView users;
-    ChatOutput output(view, users, folder.Path());
+    MemorySettings settings;
     ManualClock clock;
-    Connection connection(output, std::make_unique<SilentSocket>(), clock);
-    StartZone(connection, folder.Path());
-    connection.ToggleIgnore("Somebody Else");
-    SessionOf(connection)->players.Set(42, "Chatterbox", "Squad", 0, 8, 0, 0, 0);
+    ChatClient client(view, users, settings, folder.Path(), std::make_unique<SilentSocket>(), clock, [] { return 1u; });
+    ChatOutput& output = client.Output();
+    client.Ignores().ToggleIgnore("Somebody Else");
+    client.GetZone().players.Set(42, "Chatterbox", "Squad", 0, 8, 0, 0, 0);
     while (output.QueuedPieces() > 0)
         output.FlushOneLine();
     const Packet packet = ChatPacket(kind, 42, "Hello there, how is everyone in this arena today?");
@@ -72,7 +67,7 @@ void RunChat(benchmark::State& state, int kind)
             inBatch = 0;
             state.ResumeTiming();
         }
-        connection.Dispatch(packet);
+        client.GetZone().OnZonePacket(packet);
         ++inBatch;
     }
     if (output.QueuedPieces() != size_t(inBatch) * 4)
@@ -85,14 +80,4 @@ BENCHMARK(BM_PublicChatDispatch);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // The settings store under the Connection needs wxWidgets' base library set up.
-    wxInitializer wx;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -4,7 +4,6 @@
 
 #include "ZoneClientFixture.h"
 
-#include "console/InputRouting.h"
 
 #include <filesystem>
 #include <optional>
@@ -51,7 +50,7 @@ protected:
     // Enter in the input line with `selected` chosen in the user list; true when the field would be cleared.
     bool Type(const std::string& line, std::optional<std::string> selected = std::nullopt)
     {
-        return SubmitInputText(*connection, line, selected);
+        return client->Submit(line, selected);
     }
 
 private:
@@ -138,7 +137,7 @@ TEST_F(ConsoleEndToEnd, ALoggedConversationOfEveryKindIsOnTheWireAndOnDiskAsTheW
         {9, "4:Tester> channel four"},
         {2, me + "?lag"},
         {5, me + std::string(249, 'x')},
-        {ChatOutput::kSlotWhite, "ERROR: No User Selected for Private Message."},
+        {kSlotWhite, "ERROR: No User Selected for Private Message."},
         {0, "Away Message Activated."},
         {5, bob + "still there?"},
         {5, me + "out for lunch"},
@@ -174,7 +173,7 @@ TEST_F(ConsoleEndToEnd, ArenaListShowsTheZonesArenasAndGoMovesToAnother)
     EXPECT_NE(ReadWholeFile(sandbox.Path() + "Packet.log").find("S2C\r\n---\r\n0000   2F "), std::string::npos);
 
     EXPECT_TRUE(Type("?go duel"));
-    EXPECT_FALSE(connection->InArena()); // until the zone says it arrived
+    EXPECT_FALSE(Zone().InArena()); // until the zone says it arrived
     EXPECT_TRUE(users.entries.empty());
     ASSERT_TRUE(InArena());
     ASSERT_EQ(server->ArenaLeaves().size(), 1u);

@@ -3,7 +3,6 @@
 #include "ZoneClientFixture.h"
 
 #include "DemoZone.h"
-#include "console/LocalCommands.h"
 
 namespace {
 
@@ -21,9 +20,9 @@ TEST_F(DemoZoneEndToEnd, AwayRepliesAndAnswersDoNotPingPongForever)
             director.Step();
         }
     };
-    run(20000, [this] { return connection->InArena() && Settled(); });
-    ASSERT_TRUE(connection->InArena());
-    SetAway(*connection, " gone");
+    run(20000, [this] { return Zone().InArena() && Settled(); });
+    ASSERT_TRUE(Zone().InArena());
+    ASSERT_TRUE(client->Submit("?away gone", {}));
     server->SendChat(5, 4, "are you there?");
     server->SendChat(7, 0, "(Zoltan)>are you there?");
     run(300, [] { return false; });

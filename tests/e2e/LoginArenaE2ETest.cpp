@@ -43,7 +43,7 @@ TEST_F(LoginAndArena, LoginArenaEntryAndPositionsGoOutByteForByteAtTheirPace)
         options.serverKey = [](uint32_t) { return 0x0BADF00Du; };
         Start(script, options);
         ASSERT_TRUE(EnterArena());
-        EXPECT_EQ(connection->CipherState().Key(), 0x0BADF00Du);
+        EXPECT_EQ(Link().CipherState().Key(), 0x0BADF00Du);
         EXPECT_EQ(NewLines(), std::vector<std::string>{"Login Successfull."});
         ASSERT_EQ(server->Logins().size(), 1u);
         EXPECT_EQ(server->Logins()[0].packet, login);

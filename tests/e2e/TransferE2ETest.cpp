@@ -59,7 +59,7 @@ protected:
     {
         EXPECT_TRUE(ReadWholeFile(program + "Maps/arena.lvl") == map.contents);
         for (const auto& cell : tiles)
-            ASSERT_EQ(Zone().players.Tiles().At(cell.first.first, cell.first.second), cell.second);
+            ASSERT_EQ(Zone().tiles.At(cell.first.first, cell.first.second), cell.second);
     }
 
     SimMap map;
@@ -85,7 +85,7 @@ TEST_F(Transfers, BadMapDataDisconnectsAndTheNextConnectDownloadsTheSoundMap)
 
         // Nothing is left behind: connecting again, through a rough network, to a sound map works.
         server->Script().map = map;
-        Reconnect();
+        client->Connect();
         ASSERT_TRUE(StepUntil([this] { return sim->Handshakes() == 2; }, 100));
         ASSERT_TRUE(EnterArena(kRoughNetwork));
         EXPECT_EQ(MapLines(), (std::vector<std::string>{kMapChecksumsDiffer, kMapDownloaded}));
@@ -142,12 +142,12 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
         server->RequestFile(name, "stolen");
         expected.push_back("Unable to open local file for Writing. File recieve failed for: " + name);
         expected.push_back("Failed to open file for sending: " + name);
-        colours.insert(colours.end(), {ChatOutput::SlotColour(ChatOutput::kSlotWhite), ChatOutput::SlotColour(0)});
+        colours.insert(colours.end(), {ChatOutput::SlotColour(kSlotWhite), ChatOutput::SlotColour(0)});
     }
     // The client's own files are not the server's to replace.
     server->PushFile("Ignore.txt", "Alice\r\n");
     expected.push_back("Unable to open local file for Writing. File recieve failed for: Ignore.txt");
-    colours.push_back(ChatOutput::SlotColour(ChatOutput::kSlotWhite));
+    colours.push_back(ChatOutput::SlotColour(kSlotWhite));
     // A local name may be long; a long one that climbs out is refused the same way.
     const std::string climbing = "../../../../../../../../../../../../../../../../../../../../etc/passwd";
     server->RequestFile(climbing, "stolen");
@@ -159,10 +159,10 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
     EXPECT_TRUE(server->Files().empty());
     EXPECT_EQ(FilesUnder(sandbox.Path()), before);
 
-    SendChat(*connection, "still here", 2, 0, false);
+    SendChat(Zone(), "still here", 2, 0, false);
     ASSERT_TRUE(SettleDown());
     EXPECT_EQ(server->Chats().size(), 1u);
-    EXPECT_TRUE(connection->InArena());
+    EXPECT_TRUE(Zone().InArena());
     EXPECT_TRUE(sim->Violations().empty());
 }
 

@@ -1,19 +1,16 @@
 #pragma once
 
-// The whole client core (a Connection with a real UdpSocket, started as a zone
-// client on a program folder of its own) against the zone server of the
-// simulator, over loopback UDP, with a hand-moved clock and recording views.
+// The whole client (a real UdpSocket, a program folder of its own) against the
+// zone server of the simulator, over loopback UDP, with a hand-moved clock,
+// recording views and settings in memory.
 
 #include "ZoneServer.h"
 #include "ZoneSim.h"
-#include "app/SettingsStore.h"
-#include "console/ChatOutput.h"
-#include "transport/Connection.h"
+#include "client/ChatClient.h"
 #include "transport/UdpSocket.h"
-#include "zone/ZoneSession.h"
-#include "zone/ZoneStartup.h"
 
 #include "support/FakeViews.h"
+#include "support/MemorySettings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -60,48 +57,37 @@ protected:
     ZoneClientTest() { Set(Settings::UserName, "Tester"); }
     ~ZoneClientTest() override { Stop(); }
 
-    // A fresh simulator with its zone server, and a client started on the program
-    // folder that connects as the frame does; the connection's own lines are skipped.
+    // A fresh simulator with its zone server, and a client on the program folder
+    // that connects as the user does; the connection's own lines are skipped.
     void Start(ArenaScript script = {}, ZoneSimOptions options = {})
     {
         Stop();
         sim = std::make_unique<ZoneSim>(clock, std::move(options));
         ASSERT_TRUE(sim->Listening());
         server = std::make_unique<ZoneServer>(*sim, std::move(script));
-        settings.WriteString("Server", "IP", "127.0.0.1");
-        settings.WriteString("Server", "Port", std::to_string(sim->Port()));
-        connection = std::make_unique<Connection>(output, std::make_unique<UdpSocket>(), clock);
-        StartZone(*connection, program);
-        Reconnect();
+        Set(Settings::ServerIP, "127.0.0.1");
+        Set(Settings::ServerPort, std::to_string(sim->Port()));
+        client = std::make_unique<ChatClient>(view, users, settings, program, std::make_unique<UdpSocket>(), clock,
+                                              Connection::RandomKeys());
+        client->Connect();
         NewLines();
     }
     void Stop()
     {
-        connection.reset();
+        client.reset();
         server.reset();
         sim.reset();
-        Connection::ResetProcessStateForTests();
-    }
-    // Connect, as the user does from the menu.
-    void Reconnect()
-    {
-        ASSERT_TRUE(connection->OpenSocket());
-        connection->BeginConnection();
     }
 
-    void Set(const Settings::TextKey& key, const std::string& value)
-    {
-        settings.WriteString(key.group, key.key, value);
-    }
-    ZoneSession& Zone() { return *SessionOf(*connection); }
+    void Set(const Settings::TextKey& key, const std::string& value) { Settings::Write(settings, key, value); }
+    Connection& Link() { return client->Link(); }
+    ::Zone& Zone() { return client->GetZone(); }
+    ChatOutput& Output() { return client->Output(); }
 
     // One frame-timer tick of the client, then one poll of the simulator; a hundredth passes.
     void Step()
     {
-        if (connection->PollReadable())
-            connection->ReceiveOne();
-        connection->Tick();
-        output.FlushOneLine();
+        client->Step();
         sim->Poll();
         clock.Advance(1);
     }
@@ -118,13 +104,13 @@ protected:
 
     bool HandshakeDone()
     {
-        return StepUntil([this] { return connection->CipherState().Active() && sim->Peer() != nullptr; }, 200);
+        return StepUntil([this] { return Link().CipherState().Active() && sim->Peer() != nullptr; }, 200);
     }
     // Nothing left in flight either way.
     bool Settled()
     {
-        return sim->Peer() != nullptr && sim->Peer()->AllAcknowledged() && connection->Reliable().PendingCount() == 0 &&
-               connection->Reliable().Transfers().empty();
+        return sim->Peer() != nullptr && sim->Peer()->AllAcknowledged() && Link().Reliable().PendingCount() == 0 &&
+               Link().Reliable().Transfers().empty();
     }
     bool SettleDown()
     {
@@ -133,7 +119,7 @@ protected:
     // Login, arena entry, roster and map handled, and everything acknowledged.
     bool InArena()
     {
-        return StepUntil([this] { return connection->InArena() && Settled(); }, 20000);
+        return StepUntil([this] { return Zone().InArena() && Settled(); }, 20000);
     }
     bool EnterArena(const LinkFaults& faults = LinkFaults{})
     {
@@ -145,15 +131,15 @@ protected:
     bool Disconnected()
     {
         return StepUntil([this] { return sim->Peer() != nullptr && sim->Peer()->ClientLeft(); }, 20000) &&
-               !connection->Connected();
+               !Link().Connected();
     }
 
     // The lines shown since the last call; their colours go to lineColours (black
     // for a line whose pieces differ).
     std::vector<std::string> NewLines()
     {
-        while (output.QueuedPieces() > 0)
-            output.FlushOneLine();
+        while (Output().QueuedPieces() > 0)
+            Output().FlushOneLine();
         std::vector<std::string> lines;
         lineColours.clear();
         for (; runsSeen_ < view.runs.size(); ++runsSeen_) {
@@ -177,17 +163,15 @@ protected:
         return packets;
     }
 
-    TempHome home;
     TempDir sandbox; // the program folder and whatever a hostile name might reach beside it
     std::string program = MadeFolder(sandbox.Path() + "Quillon/");
     FakeOutputView view;
     FakeUserListView users;
-    ChatOutput output{view, users, program};
-    SettingsStore settings;
+    MemorySettings settings;
     ManualClock clock;
     std::unique_ptr<ZoneSim> sim;
     std::unique_ptr<ZoneServer> server;
-    std::unique_ptr<Connection> connection;
+    std::unique_ptr<ChatClient> client;
     std::vector<Rgb> lineColours;
 
 private:

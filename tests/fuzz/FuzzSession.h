@@ -1,21 +1,17 @@
 #pragma once
 
-// A started zone client for the fuzz targets: a Connection on a socket that
-// hands out the input's datagrams, a hand-moved clock, recording views, the
-// settings under the scratch HOME and the scratch program folder.
+// A started zone client for the fuzz targets: the client on a socket that hands
+// out the input's datagrams, a hand-moved clock, recording views, settings in
+// memory and the scratch program folder.
 
 #include "FuzzSupport.h"
 
 #include "ZoneServer.h"
-#include "app/SettingsStore.h"
-#include "console/ChatOutput.h"
+#include "client/ChatClient.h"
 #include "transport/Cipher.h"
-#include "transport/Clock.h"
-#include "transport/Connection.h"
-#include "zone/ZoneSession.h"
-#include "zone/ZoneStartup.h"
 
 #include "support/FakeViews.h"
+#include "support/MemorySettings.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -52,62 +48,58 @@ public:
     // The ids the scripted arena gives the players present, the user first.
     static constexpr uint16_t kOwnId = 7;
 
-    // Every input starts afresh: an empty program folder with an Ignore.txt, the
-    // process-wide state of the transport reset, then the zone started and
-    // connected as the frame does it.
+    // Every input starts afresh: an empty program folder with an Ignore.txt, then
+    // the client made and connected as the user does it.
     FuzzSession()
     {
-        static const bool settingsWritten = WriteSettings();
-        (void)settingsWritten;
         const FuzzScratch& scratch = FuzzScratch::Get();
         scratch.EmptyProgramFolder();
-        Connection::ResetProcessStateForTests();
         WriteWholeFile(scratch.ProgramFolder() + "Ignore.txt", "Muted Mike\r\nquiet quinn\r\n");
-        connection_ = std::make_unique<Connection>(output_, std::move(socketOwned_), clock_);
-        StartZone(*connection_, scratch.ProgramFolder());
-        connection_->OpenSocket();
-        connection_->BeginConnection();
-    }
-    ~FuzzSession()
-    {
-        connection_.reset();
-        Connection::ResetProcessStateForTests();
+        Settings::Write(settings_, Settings::UserName, "Fuzz Pilot");
+        Settings::Write(settings_, Settings::UserPassword, "secret");
+        Settings::Write(settings_, Settings::UserChats, "one,two");
+        // The entry automation: a command line and a chat line.
+        Settings::Write(settings_, Settings::UserAuto, "?away fuzzing/hello arena");
+        Settings::Write(settings_, Settings::ServerIP, "127.0.0.1");
+        Settings::Write(settings_, Settings::ServerPort, "5000");
+        auto socket = std::make_unique<FuzzSocket>();
+        socket_ = socket.get();
+        client_ = std::make_unique<ChatClient>(view_, users_, settings_, scratch.ProgramFolder(), std::move(socket),
+                                               clock_, [] { return 12345u; });
+        client_->Connect();
     }
     FuzzSession(const FuzzSession&) = delete;
     FuzzSession& operator=(const FuzzSession&) = delete;
 
-    Connection& Link() { return *connection_; }
-    ZoneSession& Zone() { return *SessionOf(*connection_); }
-    ChatOutput& Output() { return output_; }
+    ChatClient& Client() { return *client_; }
+    ::Zone& Zone() { return client_->GetZone(); }
+    ChatOutput& Output() { return client_->Output(); }
     FakeOutputView& View() { return view_; }
 
     // A datagram from the server, encrypted as the server would once the
     // client's cipher runs (whatever key it took), unless `raw`.
     void Deliver(Packet datagram, bool raw)
     {
-        const Cipher& client = connection_->CipherState();
+        const Cipher& client = client_->Link().CipherState();
         if (!raw && client.Active()) {
             if (!server_.Active() || server_.Key() != client.Key())
                 server_.Start(client.Key());
             server_.Encrypt(datagram);
         }
-        socket_.inbox.push_back(std::move(datagram));
+        socket_->inbox.push_back(std::move(datagram));
     }
 
     // What the frame timer does, n times; with none a waiting datagram is still taken.
     void Ticks(uint32_t n)
     {
         if (n == 0) {
-            if (connection_->PollReadable())
-                connection_->ReceiveOne();
+            if (client_->Link().PollReadable())
+                client_->Link().ReceiveOne();
             return;
         }
         for (uint32_t i = 0; i < n; ++i) {
             clock_.Advance(1);
-            if (connection_->PollReadable())
-                connection_->ReceiveOne();
-            connection_->Tick();
-            output_.FlushOneLine();
+            client_->Step();
         }
     }
 
@@ -135,13 +127,13 @@ public:
             ZonePackets::PlayersEntering(players), ZonePackets::ArenaEntered(),
         };
         for (const Packet& packet : packets)
-            connection_->Dispatch(packet);
+            Zone().OnZonePacket(packet);
     }
 
     // The user's reception choices, as the local commands would have made them.
     void SetFilters(bool notices, bool mute, bool away)
     {
-        ZoneSession& session = Zone();
+        ::Zone& session = Zone();
         session.filters.enterNotices = session.filters.leaveNotices = session.filters.deathNotices = notices;
         if (mute) {
             session.filters.publicChat = false;
@@ -154,16 +146,15 @@ public:
     // Whatever is still queued goes to the view, as later ticks would take it.
     void FlushOutput()
     {
-        while (output_.QueuedPieces() > 0)
-            output_.FlushOneLine();
+        while (Output().QueuedPieces() > 0)
+            Output().FlushOneLine();
     }
 
     // What must hold however hostile the input was.
     void CheckBounds() const
     {
-        FUZZ_CHECK(connection_->Reliable().HeldCount() <= ReliableState::kMaxAhead);
-        FUZZ_CHECK(Connection::SmallChunkBuffer().Size() <= Connection::kMaxTransferSize);
-        FUZZ_CHECK(Connection::BigChunkBuffer().Size() <= Connection::kMaxTransferSize);
+        FUZZ_CHECK(client_->Link().Reliable().HeldCount() <= ReliableState::kMaxAhead);
+        FUZZ_CHECK(client_->Link().ReassemblyBytes() <= 2 * Connection::kMaxTransferSize);
         FUZZ_CHECK(FuzzScratch::Get().SandboxHoldsOnlyProgramFolder());
     }
 
@@ -174,29 +165,15 @@ public:
         if (std::getenv("QUILLON_FUZZ_SHOW") == nullptr)
             return;
         std::fprintf(stderr, "%s\n-- %llu datagrams sent, in arena: %d\n", view_.ShownText().c_str(),
-                     static_cast<unsigned long long>(socket_.sent), int(connection_->InArena()));
+                     static_cast<unsigned long long>(socket_->sent), int(client_->GetZone().InArena()));
     }
 
 private:
-    static bool WriteSettings()
-    {
-        SettingsStore settings;
-        settings.WriteString("User", "Name", "Fuzz Pilot");
-        settings.WriteString("User", "Password", "secret");
-        settings.WriteString("User", "Chats", "one,two");
-        // The entry automation: a command line and a chat line.
-        settings.WriteString("User", "Auto", "?away fuzzing/hello arena");
-        settings.WriteString("Server", "IP", "127.0.0.1");
-        settings.WriteString("Server", "Port", "5000");
-        return true;
-    }
-
     FakeOutputView view_;
     FakeUserListView users_;
-    ChatOutput output_{view_, users_, FuzzScratch::Get().ProgramFolder()};
+    MemorySettings settings_;
     ManualClock clock_;
     Cipher server_;
-    std::unique_ptr<FuzzSocket> socketOwned_ = std::make_unique<FuzzSocket>();
-    FuzzSocket& socket_ = *socketOwned_;
-    std::unique_ptr<Connection> connection_;
+    FuzzSocket* socket_ = nullptr;
+    std::unique_ptr<ChatClient> client_;
 };

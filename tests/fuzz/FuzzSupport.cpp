@@ -2,8 +2,6 @@
 
 #include "support/TempDir.h"
 
-#include <wx/init.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,8 +32,6 @@ bool PreferMemoryFileSystem()
 // Lives until exit, when the folders go with it.
 struct Resources {
     bool memory = PreferMemoryFileSystem();
-    wxInitializer wx;
-    TempHome home;
     TempDir sandbox;
 };
 
@@ -56,7 +52,7 @@ FuzzScratch& FuzzScratch::Get()
 FuzzScratch::FuzzScratch()
 {
     Resources& resources = TheResources();
-    if (!resources.wx.IsOk() || resources.sandbox.Path().empty())
+    if (resources.sandbox.Path().empty())
         FuzzFail("scratch space could not be set up", __FILE__, __LINE__);
     sandbox_ = resources.sandbox.Path();
     program_ = sandbox_ + "Quillon/";

@@ -64,9 +64,8 @@ private:
             FuzzFail(#condition, __FILE__, __LINE__);                                                                  \
     } while (0)
 
-// Made on first use and kept for the whole run: wxWidgets' base library (the
-// settings store needs it), HOME in a private folder, and a sandbox folder that
-// holds the program folder and nothing else, with the working directory inside
+// Made on first use and kept for the whole run: a sandbox folder that holds
+// the program folder and nothing else, with the working directory inside
 // it (Packet.log lands there). One per process rather than in memory: the
 // client reads and writes real files, and a folder of its own per process
 // keeps parallel runs apart.

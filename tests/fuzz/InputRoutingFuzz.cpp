@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         names.push_back(in.Until('\0').substr(0, Player::kMaxName));
     session.EnterArena(names);
     for (size_t i = 0; i < names.size(); ++i)
-        session.Link().Dispatch(PrivateFrom(uint16_t(100 + i), "psst"));
+        session.Zone().OnZonePacket(PrivateFrom(uint16_t(100 + i), "psst"));
     session.FlushOutput();
 
     const std::vector<std::string> present = {"Muted Mike", "Talker", "Edge Case"};
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (field.size() < kFieldLimit)
                 field = TextChanged(assist, senders, field + c);
         }
-        if (SubmitInputText(session.Link(), field, selected))
+        if (SubmitInputText(session.Client().Commands(), field, selected))
             TextChanged(assist, senders, std::string());
         session.Ticks(3);
     }

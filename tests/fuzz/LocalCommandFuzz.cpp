@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string line = in.Until('\n');
         Defuse(line);
         const size_t queuedBefore = session.Output().QueuedPieces();
-        const bool taken = RunLocalCommand(session.Link(), line);
+        const bool taken = RunLocalCommand(session.Client().Commands(), line);
         if (!taken)
             FUZZ_CHECK(session.Output().QueuedPieces() == queuedBefore);
         // A few ticks between lines, as between two typed lines at the least.

@@ -58,7 +58,7 @@ TEST_F(FontSelectionTest, AChosenFontRestylesEveryLineInItsOwnColourAndIsKeptFor
 {
     OpenFrame();
     DrainOutput();
-    shown_.push_back({2, ChatOutput::kSlotWhite}); // the start-up hint
+    shown_.push_back({2, kSlotWhite}); // the start-up hint
     for (int slot : {2, 9, 3})
         Show(slot);
     frame_->Input().ChangeValue("being typed");

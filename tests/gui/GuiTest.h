@@ -5,12 +5,10 @@
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
 #include "app/InputLine.h"
-#include "app/SettingsStore.h"
-#include "console/ChatOutput.h"
+#include "client/ChatClient.h"
+#include "settings/SettingsStore.h"
 #include "support/TempDir.h"
 #include "transport/Clock.h"
-#include "transport/Connection.h"
-#include "zone/ZoneSession.h"
 
 #include <wx/app.h>
 #include <wx/stopwatch.h>
@@ -111,7 +109,6 @@ protected:
 
     void SetUp() override
     {
-        Connection::ResetProcessStateForTests();
         ArenaScript script;
         script.players = {SimPlayer{kBob, "Bob", "", 8, 4}, SimPlayer{9, "Carol", "", 2, 1}};
         server_ = std::make_unique<ZoneServer>(sim_, script);
@@ -128,15 +125,16 @@ protected:
         FrameTest::TearDown();
         poller_.Stop();
         EXPECT_EQ(sim_.Violations(), std::vector<std::string>{});
-        Connection::ResetProcessStateForTests();
     }
+
+    ::Zone& Zone() { return frame_->Client().GetZone(); }
 
     // Connects and waits until Carol is known in the arena.
     void EnterArena()
     {
         Command(kIdConnect);
         ASSERT_TRUE(PumpUntil(
-            [&] { return frame_->Link().InArena() && SessionOf(frame_->Link())->players.FindByName("Carol") == 9; },
+            [&] { return Zone().InArena() && Zone().players.FindByName("Carol") == 9; },
             15000));
         NewLines();
     }

@@ -26,8 +26,8 @@ TEST_F(InputLineTest, TypingColoursTheFieldAndDoubleColonFillsInTheNewestSender)
     EXPECT_EQ(Input().TextColour(), wxColour(255, 255, 0));
     EXPECT_EQ(Input().GetForegroundColour(), wxColour(255, 255, 0));
     Input().Clear();
-    SessionOf(frame_->Link())->NoteRecentSender("A");
-    SessionOf(frame_->Link())->NoteRecentSender("B");
+    Zone().recentSenders.Note("A");
+    Zone().recentSenders.Note("B");
     ASSERT_TRUE(Type("::", ":B:"));
     EXPECT_EQ(Input().TextColour(), wxColour(0, 255, 0));
     ASSERT_TRUE(Type("x", ":B:x")); // the cursor waits after the name
@@ -43,7 +43,7 @@ TEST_F(InputLineTest, TypingColoursTheFieldAndDoubleColonFillsInTheNewestSender)
 TEST_F(InputLineTest, PageUpAndPageDownMoveTheUserListSelectionAndNotTheText)
 {
     for (const char* name : {"Alice", "Bob", "Carl"})
-        frame_->Output().AddUser(name, ChatOutput::kOtherFreq);
+        frame_->Output().AddUser(name, kOtherFreq);
     FocusInput();
     wxUIActionSimulator().Char(WXK_PAGEUP); // nothing selected: nothing to move
     PumpPending();
@@ -70,7 +70,7 @@ TEST_F(InputLineTest, EnterSendsTheLineToTheSelectedPlayerOrKeepsItWhenNoneIs)
         EXPECT_TRUE(Type("\r", ""));
     }
     EXPECT_EQ(ChatsSent(), (std::vector<std::string>{"2:0 hello", "5:5 psst", "4:4 your team"}));
-    EXPECT_FALSE(SessionOf(frame_->Link())->filters.publicChat);
+    EXPECT_FALSE(Zone().filters.publicChat);
 
     frame_->Users().SetItemState(0, 0, wxLIST_STATE_SELECTED);
     ASSERT_TRUE(Type("/who?", "/who?"));

@@ -4,8 +4,8 @@
 #include "ModalScript.h"
 
 #include "app/BanDialog.h"
-#include "app/StaffActions.h"
 #include "app/UserList.h"
+#include "console/PlayerMenu.h"
 
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
@@ -67,7 +67,7 @@ TEST_F(StaffActionsTest, BansSendWhatTheDialogHoldsAndCancelSendsNothing)
     EXPECT_EQ(ChatsSent(), Sent{});
     // The player menu's ban names its player, whatever the name field says, and is echoed.
     answer("Carol", false, BanDialog::kIdOK);
-    StaffBan(*frame_, "Bob");
+    frame_->Users().RunPlayerMenuCommand(kMenuBan, "Bob");
     EXPECT_EQ(prepared, "Bob---");
     EXPECT_EQ(ChatsSent(), Sent{"2:0 ?ban -a4 -e7 Bob"});
     EXPECT_EQ(NewLines(), Sent{"             Staffer> ?ban -a4 -e7 Bob"});
@@ -79,7 +79,7 @@ TEST_F(StaffActionsTest, ABanDialogAlreadyShowingIsNotOpenedTwice)
     ModalScript script;
     script.ThenWhileShown([&](wxDialog& d) {
         Command(kIdGenericBan);
-        StaffBan(*frame_, "Bob");
+        frame_->Users().RunPlayerMenuCommand(kMenuBan, "Bob");
         ClickChild(d, BanDialog::kIdOK);
     });
     Command(kIdGenericBan);
@@ -94,14 +94,14 @@ TEST_F(StaffActionsTest, ABanConfirmedAfterTheArenaWasLeftIsDropped)
     uint32_t sentBefore = 0;
     script.ThenWhileShown([&](wxDialog& d) {
         sim_.Peer()->Disconnect();
-        EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().InArena(); }));
-        sentBefore = frame_->Link().PacketsSent();
+        EXPECT_TRUE(PumpUntil([&] { return !Zone().InArena(); }));
+        sentBefore = frame_->Client().Link().PacketsSent();
         ClickChild(d, BanDialog::kIdOK);
     });
     Command(kIdGenericBan);
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(frame_->Link().PacketsSent(), sentBefore);
-    EXPECT_EQ(frame_->Link().Reliable().PendingCount(), 0u);
+    EXPECT_EQ(frame_->Client().Link().PacketsSent(), sentBefore);
+    EXPECT_EQ(frame_->Client().Link().Reliable().PendingCount(), 0u);
 }
 
 TEST_F(StaffActionsTest, F1F3F5AndF10OpenTheirDialogsFromTheKeyboard)
@@ -129,20 +129,20 @@ TEST_F(StaffActionsTest, PlayerCommandsGoPrivatelyAndKickAsksForAWholeNumberOfMi
     EnterArena();
     const char* const kCancel = "<cancel>";
     struct Case {
-        void (*act)(ChatFrame&, const std::string&);
+        int menuItem;
         const char* player;
         const char* minutes; // the answer to the kick time question
         Sent sent;
         Sent shown;
     };
     const Case cases[] = {
-        {StaffKick, "Bob", "0", {"5:5 *kill 0"}, {"Kicking: Bob"}},
-        {StaffKick, "carol", "+15", {"5:9 *kill +15"}, {"Kicking: carol"}},
-        {StaffKick, "Bob", "5m", {}, {"Invalid Value for Kick Time"}},
-        {StaffKick, "Bob", kCancel, {}, {}},
-        {StaffSilence, "Bob", nullptr, {"5:5 *shutup"}, {"Silencing: Bob"}},
-        {StaffInfo, "CAROL", nullptr, {"5:9 *info"}, {"Info On: CAROL"}},
-        {StaffInfo, "Nobody", nullptr, {"5:513 *info"}, {"Info On: Nobody"}},
+        {kMenuKick, "Bob", "0", {"5:5 *kill 0"}, {"Kicking: Bob"}},
+        {kMenuKick, "carol", "+15", {"5:9 *kill +15"}, {"Kicking: carol"}},
+        {kMenuKick, "Bob", "5m", {}, {"Invalid Value for Kick Time"}},
+        {kMenuKick, "Bob", kCancel, {}, {}},
+        {kMenuSilence, "Bob", nullptr, {"5:5 *shutup"}, {"Silencing: Bob"}},
+        {kMenuInfo, "CAROL", nullptr, {"5:9 *info"}, {"Info On: CAROL"}},
+        {kMenuInfo, "Nobody", nullptr, {"5:513 *info"}, {"Info On: Nobody"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.player) + " " + (c.minutes ? c.minutes : "-"));
@@ -158,7 +158,7 @@ TEST_F(StaffActionsTest, PlayerCommandsGoPrivatelyAndKickAsksForAWholeNumberOfMi
                 ask.SetValue(c.minutes);
                 return int(wxID_OK);
             });
-        c.act(*frame_, c.player);
+        frame_->Users().RunPlayerMenuCommand(c.menuItem, c.player);
         EXPECT_TRUE(script.Done());
         EXPECT_EQ(ChatsSent(), c.sent);
         EXPECT_EQ(NewLines(), c.shown);
@@ -171,10 +171,10 @@ TEST_F(StaffActionsTest, APlayerWhoLeavesWhileTheKickTimeIsAskedIsLookedUpAfterw
     ModalScript script;
     script.ThenWhileShown([&](wxDialog& d) {
         server_->SendPlayerLeaving(kBob);
-        EXPECT_TRUE(PumpUntil([&] { return SessionOf(frame_->Link())->players.FindByName("Bob") == 513; }));
+        EXPECT_TRUE(PumpUntil([&] { return Zone().players.FindByName("Bob") == 513; }));
         ClickChild(d, wxID_OK);
     });
-    StaffKick(*frame_, "Bob");
+    frame_->Users().RunPlayerMenuCommand(kMenuKick, "Bob");
     EXPECT_EQ(ChatsSent(), Sent{"5:513 *kill 0"});
 }
 

@@ -36,11 +36,11 @@ protected:
 TEST_F(UserListTest, ShowsEachKindInItsColourAndIconWithTheDetailsOnHoverAndThePlayerMenu)
 {
     OpenFrame();
-    frame_->Link().Dispatch(ZonePackets::PlayersEntering(
+    frame_->Client().GetZone().OnZonePacket(ZonePackets::PlayersEntering(
         {SimPlayer{3, "Bob", "Wings", 0, 7, 1234, 0, 5, 6}, SimPlayer{4, "Carl", "", 8, 2}}));
     // On the list but not in the player table: the list is out of step.
-    frame_->Output().AddUser("Ghost", ChatOutput::kOwnFreq);
-    frame_->Output().AddUser("\x80uro", ChatOutput::kOwnFreqSpec);
+    frame_->Output().AddUser("Ghost", kOwnFreq);
+    frame_->Output().AddUser("\x80uro", kOwnFreqSpec);
     std::vector<std::string> shown; // name, colour and icon of each entry
     for (int i = 0; i < List().GetItemCount(); ++i) {
         wxListItem item;
@@ -91,8 +91,8 @@ TEST_F(UserListTest, ShowsEachKindInItsColourAndIconWithTheDetailsOnHoverAndTheP
     }
     EXPECT_EQ(menu, (std::vector<std::string>{"Carl", "Name to ClipBoard", "Ignore Player", "Perm Ignore Player", "-",
                                               "Kick Player", "Ban Player", "Silence Player", "Info Player"}));
-    EXPECT_TRUE(frame_->Link().IsIgnored("carl"));
-    EXPECT_FALSE(frame_->Link().IsIgnored("Bob"));
+    EXPECT_TRUE(frame_->Client().Ignores().IsIgnored("carl"));
+    EXPECT_FALSE(frame_->Client().Ignores().IsIgnored("Bob"));
     EXPECT_EQ(List().SelectedName(), std::optional<std::string>("Bob"));
 }
 

@@ -1,5 +1,5 @@
 #include "transport/Cipher.h"
-#include "support/ConnectionHarness.h"
+#include "support/ClientHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "transport/Packet.h"
-#include "support/ConnectionHarness.h"
+#include "support/ClientHarness.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

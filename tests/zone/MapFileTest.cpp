@@ -1,6 +1,6 @@
 #include "zone/MapFile.h"
 
-#include "support/ConnectionHarness.h"
+#include "support/ClientHarness.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

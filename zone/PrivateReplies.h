@@ -1,12 +1,7 @@
 #pragma once
 
-#include "transport/Connection.h"
-#include "zone/PlayerTable.h"
-#include "zone/ReceptionFilters.h"
-
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -57,39 +52,3 @@ private:
     std::string message_;
     std::unordered_map<std::string, uint32_t> lastReply_; // lower-cased name -> time
 };
-
-// Everything the zone layer keeps for one Connection: the players, the user's
-// reception choices, the away state and the recent private senders.
-class ZoneSession final : public Connection::ZoneState {
-public:
-    // Offered a "?" line from the zone entry automation; true when it took it.
-    using LocalCommandHook = std::function<bool(const std::string&)>;
-
-    explicit ZoneSession(ChatOutput& output) : players(output) {}
-
-    PlayerTable players;
-    ReceptionFilters filters;
-    AwayState away;
-    RecentSenders recentSenders;
-    LocalCommandHook runLocalCommand = [](const std::string&) { return false; };
-
-    void NoteRecentSender(const std::string& name);
-};
-
-// The zone state of a started connection, or null before the zone start-up.
-inline ZoneSession* SessionOf(const Connection& connection) { return connection.Zone<ZoneSession>(); }
-
-// The id of the present player with this name, without regard to case, or
-// PlayerTable::kNotFound (also before the zone start-up).
-inline uint16_t PlayerIdOf(const Connection& connection, const std::string& name)
-{
-    const ZoneSession* session = SessionOf(connection);
-    return session != nullptr ? session->players.FindByName(name) : PlayerTable::kNotFound;
-}
-
-// That player, or null.
-inline const Player* FindPlayer(const Connection& connection, const std::string& name)
-{
-    const ZoneSession* session = SessionOf(connection);
-    return session != nullptr ? session->players.Get(session->players.FindByName(name)) : nullptr;
-}

@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "app/Cp1252.h"
+#include "settings/Cp1252.h"
 
 #include <wx/config.h>
 #include <wx/fileconf.h>

@@ -1,4 +1,4 @@
-#include "console/TextFile.h"
+#include "zone/TextFile.h"
 
 bool TextFile::Open()
 {

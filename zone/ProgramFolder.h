@@ -1,9 +1,7 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include <functional>
+#include <string>
 
 // The folder of the running executable, ending in the path separator.
 std::string ExecutableFolder();
@@ -24,10 +22,6 @@ public:
     const std::string& Path() const { return path_; }
     std::string PathOf(const std::string& name) const { return path_ + name; }
 
-    bool WriteTextFile(const std::string& name, const std::string& text, bool append) const;
-    // Names in Ignore.txt; empty when the file cannot be opened (it is not created then).
-    std::vector<std::string> LoadIgnoreFile() const;
-    void SaveIgnoreFile(const std::vector<std::string>& names) const;
     // One time-stamped line at the end of Event.txt.
     void LogEvent(const std::string& text) const;
 

@@ -1,6 +1,6 @@
-#include "zone/ZoneSession.h"
+#include "zone/PrivateReplies.h"
 
-#include "console/Names.h"
+#include "zone/Names.h"
 
 #include <algorithm>
 
@@ -65,5 +65,3 @@ bool AwayState::TakeReplyTurn(const std::string& sender, uint32_t now)
     const auto inserted = lastReply_.emplace(LowerName(sender), now);
     return inserted.second;
 }
-
-void ZoneSession::NoteRecentSender(const std::string& name) { recentSenders.Note(name); }

@@ -1,6 +1,6 @@
-#include "console/ProgramFolder.h"
+#include "zone/ProgramFolder.h"
 
-#include "console/TextFile.h"
+#include "zone/TextFile.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -15,7 +15,6 @@
 #endif
 
 namespace {
-constexpr const char* kIgnoreFile = "Ignore.txt";
 constexpr const char* kEventFile = "Event.txt";
 
 std::string LocalTime(const char* format)
@@ -93,38 +92,6 @@ std::string ChooseProgramFolder(const std::string& executableFolder,
 }
 
 std::string ChooseProgramFolder() { return ChooseProgramFolder(ExecutableFolder(), CanWriteIn); }
-
-bool ProgramFolder::WriteTextFile(const std::string& name, const std::string& text, bool append) const
-{
-    return ::WriteTextFile(path_, name, text, append);
-}
-
-std::vector<std::string> ProgramFolder::LoadIgnoreFile() const
-{
-    std::vector<std::string> names;
-    TextFile file(PathOf(kIgnoreFile));
-    if (!file.Open())
-        return names;
-    while (!file.AtEnd()) {
-        std::string line = file.ReadLine();
-        if (!line.empty())
-            names.push_back(std::move(line));
-    }
-    return names;
-}
-
-void ProgramFolder::SaveIgnoreFile(const std::vector<std::string>& names) const
-{
-    TextFile file(PathOf(kIgnoreFile));
-    // Create empties the file whether or not it existed.
-    if (!file.Create())
-        return;
-    // A name from the server holding a line break would come back as pieces of
-    // names; it stays ignored for this session only.
-    for (const std::string& name : names)
-        if (name.find_first_of("\r\n") == std::string::npos)
-            file.WriteLine(name);
-}
 
 void ProgramFolder::LogEvent(const std::string& text) const
 {

@@ -1,4 +1,4 @@
-#include "console/Names.h"
+#include "zone/Names.h"
 
 #include <cctype>
 

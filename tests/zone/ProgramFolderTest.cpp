@@ -1,4 +1,4 @@
-#include "console/ProgramFolder.h"
+#include "zone/ProgramFolder.h"
 
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/Cp1252.h"
+#include "settings/Cp1252.h"
 #include "app/WxText.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,241 @@
+// What the user reads and types, below the window: the output queue and its
+// colours, typed lines and the client's own "?" commands, the ignore lists,
+// logging and the staff commands' texts.
+#include "console/InputRouting.h"
+#include "console/LocalCommands.h"
+#include "console/StaffCommands.h"
+#include "zone/Chat.h"
+
+#include "support/ClientHarness.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using ::testing::ElementsAre;
+using Texts = std::vector<std::string>;
+
+// The colours of the classic client, by slot: the ten chat kinds, then the client's own lines.
+TEST(ChatOutputTest, EachSlotHasItsColour)
+{
+    const Rgb green{0, 255, 0}, blue{160, 160, 255}, yellow{255, 255, 0}, red{255, 0, 0}, orange{255, 128, 0},
+        white{255, 255, 255};
+    const Rgb expected[] = {green, blue, blue, yellow, blue, green, red, green, red, orange};
+    for (int slot = 0; slot < 10; ++slot)
+        EXPECT_EQ(ChatOutput::SlotColour(slot), expected[slot]) << slot;
+    EXPECT_EQ(ChatOutput::SlotColour(kSlotWhite), white);
+}
+
+class ConsoleTest : public ::testing::Test {
+protected:
+    ConsoleTest()
+    {
+        h.EnterArena(1);
+        h.ServerSends(EnteringPacket({{1, "Me"}, {3, "Bob", 7}}));
+        Shown();
+    }
+
+    ChatOutput& Out() { return h->Output(); }
+    ReceptionFilters& Filters() { return h.Z().filters; }
+    // Runs a line typed into the input line and returns the lines it printed.
+    Texts Type(const std::string& line, std::optional<std::string> selected = std::nullopt)
+    {
+        EXPECT_TRUE(h->Submit(line, selected)) << line;
+        return Shown();
+    }
+    Texts Shown()
+    {
+        Texts lines = h.Lines();
+        h.ClearLines();
+        return lines;
+    }
+    std::string Log(const std::string& name) { return ReadWholeFile(h.folder.Path() + "Logs/" + name); }
+
+    ClientHarness h;
+};
+
+TEST_F(ConsoleTest, OnePieceShowsPerTickWithItsLineBreakInFrontAndAFloodSkipsTheOldestLines)
+{
+    const size_t runs = h.view.runs.size();
+    Out().Print("a", 16, true);
+    Out().Print("b", 0, false);
+    Out().Print("c", 3, true);
+    h.Ticks(1);
+    EXPECT_EQ(h.view.runs.size(), runs + 1);
+    h.Ticks(5);
+    EXPECT_EQ(h.view.runs.back().text, "c"); // never ends with an empty line
+    EXPECT_EQ(h.view.runs[runs + 1].text, "\nb");
+    Shown();
+
+    // A server may send far more than one line per tick; the window then skips the
+    // oldest whole lines it has not shown, says so, and goes on with the newest.
+    h.view.atEnd = false; // the user has scrolled back
+    Out().ToggleLog("flood.log");
+    Out().Print("Bob> first", 2, true);
+    Out().ToggleLog("flood.log");
+    for (size_t i = 0; i < ChatOutput::kMaxQueuedPieces / 2; ++i) {
+        Out().Print("Bob> ", 2, false);
+        Out().Print("line " + std::to_string(i), 2, true);
+    }
+    EXPECT_EQ(Out().QueuedPieces(), ChatOutput::kMaxQueuedPieces);
+    h.view.atEnd = true;
+    h.Ticks(3);
+    const size_t shown = h.view.runs.size();
+    EXPECT_EQ(h.view.runs[shown - 3].text, "\n(3 lines skipped: they came faster than the window can show them)");
+    EXPECT_EQ(h.view.runs[shown - 3].colour, ChatOutput::SlotColour(kSlotWhite));
+    EXPECT_EQ(h.view.runs[shown - 1].text, "line 0");
+    EXPECT_EQ(Log("flood.log"), "Opened Logfile: flood.log\r\nBob> first\r\n");
+    // Bytes count too: three lines of 3 MiB keep the newest two.
+    ChatOutput big{h.view, h.users, h->Folder()};
+    for (char c : {'a', 'b', 'c'})
+        big.Print(std::string(size_t(3) << 20, c), 2, true);
+    EXPECT_EQ(big.QueuedPieces(), 2u);
+}
+
+TEST_F(ConsoleTest, TypedLinesBecomeTheirPacketsOrKeepTheirText)
+{
+    const std::string me = std::string(18, ' ') + "Me> ";
+    // clang-format off
+    const struct { std::string line; std::optional<std::string> selected; std::string packetHex, echo; } rows[] = {
+        {"'team", {}, "06 03 00 0000 7465616D 00", me + "team"},
+        {"\"freq", "bob", "06 04 00 0700 66726571 00", me + "freq"},
+        // The selected entry names nobody present: the lookup's "not found" id goes out.
+        {"/psst", "Ghost", "06 05 00 0102 70737374 00", me + "psst"},
+        {":Bob:hi", {}, "06 05 00 0300 6869 00", me + "hi"},
+        {":Zed:hi", {}, "06 07 00 0000 3A5A65643A6869 00", ":Zed:hi"},
+        {";10;x", {}, "06 09 00 0000 3B313B31303B78 00", "1:Me> 10;x"},
+        // "=" takes the number at the start of the rest, as atoi reads it.
+        {"= 12x", {}, "0F 0C00", "Changing to Frequency:  12x"},
+        {"?lag", {}, "06 02 00 0000 3F6C6167 00", me + "?lag"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(Type(row.line, row.selected), Texts{row.echo});
+        const std::vector<Packet> sent = h.TakeSentZone();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0], HexPacket(row.packetHex));
+    }
+
+    // A frequency message needs a player to take the frequency from; a lone prefix says nothing.
+    EXPECT_FALSE(h->Submit("\"hi", "Ghost"));
+    for (const char* lone : {"'", "\"", "/", ":", ";", "=", "?", ""})
+        EXPECT_FALSE(h->Submit(lone, "Bob")) << lone;
+    EXPECT_THAT(Shown(), ElementsAre("ERROR: No Team Selected for Team Message."));
+    h->Disconnect();
+    EXPECT_FALSE(h->Submit("hello", {}));
+    EXPECT_EQ(h.TakeSent().size(), 2u); // the goodbye only
+}
+
+TEST_F(ConsoleTest, CommandWordsMatchWithoutRegardToCaseAndEachSwitchSaysWhatItDid)
+{
+    EXPECT_EQ(Type("?NoPubChat"), Texts{"Public chat Disabled."});
+    EXPECT_EQ(Type("?nopubchat and more"), Texts{"Public chat Enabled."});
+    // Not the client's: sent on as public chat.
+    for (const char* line : {"?nopubchatx", "?nochat1", "?go5", "?awayy", " ?nopubchat"})
+        EXPECT_EQ(Type(line).size(), 1u) << line;
+    EXPECT_TRUE(Filters().publicChat);
+    EXPECT_EQ(Type("?nleave"), Texts{"Player Leaving Notification Enabled."}); // notices start hidden
+    EXPECT_EQ(Type("?nowarnings"), Texts{"All Sysop Server Warnings now Ignored."});
+    EXPECT_FALSE(Filters().sysopWarnings);
+
+    EXPECT_EQ(Type("?NOCHAT 3"), Texts{"Chat 3 has been -Disabled-"});
+    EXPECT_EQ(Type("?nochat  9x"), Texts{"Chat 9 has been -Disabled-"});
+    Texts listing;
+    for (int n = 1; n <= 9; ++n)
+        listing.push_back("Chat " + std::to_string(n) + (n == 3 || n == 9 ? " is -Disabled-" : " is Enabled"));
+    for (const char* line : {"?nochat", "?nochat abc", "?nochat 0"})
+        EXPECT_EQ(Type(line), listing) << line;
+    for (const char* line : {"?nochat 12", "?nochat 10", "?nochat -1"})
+        EXPECT_EQ(Type(line), Texts{"Invaid Chat number Specified"}) << line;
+
+    const AwayState& away = h.Z().away;
+    EXPECT_EQ(Type("?AWAY  gone fishing"), Texts{"Away Message Activated."});
+    EXPECT_EQ(away.Message(), "  gone fishing");
+    EXPECT_EQ(Type("?away"), Texts{"Away Message Disabled."});
+    EXPECT_EQ(Type("?away"), Texts{"Away Message Activated."});
+    EXPECT_EQ(away.Message(), "I am currently Away.");
+
+    h.TakeSent();
+    EXPECT_EQ(Type("?go"), Texts{"Moving to arena 'Public (Random)'."});
+    EXPECT_EQ(h.TakeSentZone().at(1).SubRange(0, 10), HexPacket("01 08 0100 8002 E001 FFFF")); // after the leave
+    EXPECT_FALSE(h.Z().InArena());
+}
+
+TEST_F(ConsoleTest, IgnoreCommandsToggleTheNameAndOnlyThePermanentListIsStored)
+{
+    for (const char* line : {"?ignore Bob", "?ignore bob", "?ignore  spaced", "?pignore Zed", "?pignore amy",
+                             "?pignore ZED", "?ignore ", "?PIGNORE"})
+        Type(line);
+    h->Ignores().ShowIgnoreLists(true, true);
+    EXPECT_EQ(Shown(), (Texts{"Perminent Ignore List:", " - amy", "Temporary Ignore List:", " -  spaced"}));
+    EXPECT_TRUE(h->Ignores().IsIgnored("AMY"));
+    EXPECT_FALSE(h->Ignores().IsIgnored("Bob"));
+    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Ignore.txt"), "amy\r\n");
+    // A server's name with a line break in it would come back as two names: it is ignored, not stored.
+    h->Ignores().TogglePermIgnore("Mal\nlory");
+    EXPECT_TRUE(h->Ignores().IsIgnored("mal\nlory"));
+    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Ignore.txt"), "amy\r\n");
+
+    // The next start reads the file back, whatever its line endings.
+    WriteWholeFile(h.folder.Path() + "Ignore.txt", "\n\nalpha\n\n\r\nbeta gamma\r\nde\rlta\n\n");
+    h.Make();
+    for (const char* name : {"ALPHA", "beta gamma", "delta"})
+        EXPECT_TRUE(h->Ignores().IsIgnored(name)) << name;
+    EXPECT_FALSE(h->Ignores().IsIgnored("beta"));
+}
+
+TEST_F(ConsoleTest, LogBufferSavesWhatIsShownThenLogsIntoTheSameFile)
+{
+    Out().Print("first", 16, true);
+    Out().Print("second", 2, true);
+    Shown();
+    h.view.atEnd = false; // scrolled back: this piece waits in the queue
+    Out().Print("waiting", 16, true);
+    h.view.runs.clear();
+    h.view.runs.push_back({"first\nsecond", {}});
+    EXPECT_TRUE(h->Submit("?logbuffer saved.log", {}));
+    EXPECT_EQ(Log("saved.log"), "first\r\nsecondOpened Logfile: saved.log\r\n");
+    EXPECT_TRUE(Out().Logging());
+
+    // With logging on: its announcement goes to the running log, the buffer is
+    // appended, and logging stops.
+    EXPECT_TRUE(h->Submit("?logbuffer", {}));
+    EXPECT_FALSE(Out().Logging());
+    EXPECT_EQ(Log("saved.log"), "first\r\nsecondOpened Logfile: saved.log\r\nSaving Buffer To: session.log\r\n");
+    EXPECT_EQ(Log("session.log"), "first\r\nsecond");
+
+    // A log that cannot be written drops its pieces quietly.
+    std::filesystem::remove_all(h.folder.Path() + "Logs");
+    Out().ToggleLog("x.log");
+    Out().Print("lost", 16, true);
+    std::filesystem::create_directory(h.folder.Path() + "Logs");
+    Out().Print("found", 16, true);
+    EXPECT_EQ(Log("x.log"), "found\r\n");
+}
+
+TEST_F(ConsoleTest, StaffCommandsSendTheirTextsAndKickTakesAWholeNumberOfMinutes)
+{
+    const BanOptions options{"2", " x ", "10.0.0.1", "10.0.0.*", "12345", "J\xF6rg", true, true};
+    EXPECT_EQ(GenericBanText(BanOptions{}), "?ban -a4 -e7 -i -m -n ");
+    EXPECT_EQ(GenericBanText(options), "?ban -a2 -e x  -i10.0.0.1 -m10.0.0.* -n12345 -! -k J\xF6rg");
+    EXPECT_EQ(PlayerBanText(options, "Bob"), "?ban -a2 -e x  -! -k Bob");
+    for (const char* valid : {"0", "+5", "-5", "99999999999999999999"})
+        EXPECT_TRUE(ValidKickTime(valid)) << valid;
+    for (const char* invalid : {"", "+", "+-5", "5m", " 5", "\xB2"})
+        EXPECT_FALSE(ValidKickTime(invalid)) << invalid;
+
+    h.TakeSent();
+    KickPlayer(h->Commands(), "bob", "5m");
+    KickPlayer(h->Commands(), "bob", "5");
+    SilencePlayer(h->Commands(), "BOB");
+    EXPECT_EQ(Shown(), (Texts{"Invalid Value for Kick Time", "Kicking: bob", "Silencing: BOB"}));
+    const std::vector<Packet> sent = h.TakeSentZone();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], HexPacket("06 05 00 0300 2A6B696C6C2035 00")); // "*kill 5" to Bob
+    EXPECT_EQ(sent[1], HexPacket("06 05 00 0300 2A73687574757000"));
+}
+
+} // namespace

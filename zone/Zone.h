@@ -1,0 +1,82 @@
+#pragma once
+
+#include "transport/Connection.h"
+#include "zone/MapFile.h"
+#include "zone/PlayerTable.h"
+#include "zone/PrivateReplies.h"
+#include "zone/ReceptionFilters.h"
+
+#include <cstdint>
+#include <string>
+
+class ProgramFolder;
+class SettingsSource;
+class ZoneConsole;
+
+// The zone's side of one client: the game's messages in and out, and the
+// zone's state in one place (own id, arena, arena settings, players, the tile
+// grid, the user's reception choices, away and the recent private senders).
+// It listens to the connection and speaks to the user through the console.
+class Zone final : public ConnectionListener {
+public:
+    static constexpr uint32_t kArenaSettingsSize = 1428;
+    static constexpr uint16_t kStartPosition = 8192;
+
+    Zone(Connection& link, ZoneConsole& console, const SettingsSource& settings, const ProgramFolder& folder);
+    ~Zone() override;
+    Zone(const Zone&) = delete;
+    Zone& operator=(const Zone&) = delete;
+
+    Connection& Link() const { return link_; }
+    ZoneConsole& Console() const { return console_; }
+    const SettingsSource& Settings() const { return settings_; }
+    const ProgramFolder& Folder() const { return folder_; }
+    uint32_t Now() const { return link_.Now(); }
+
+    // A whole line in the client's own colours.
+    void White(const std::string& text) const;
+    void Green(const std::string& text) const;
+
+    PlayerTable players;
+    ReceptionFilters filters;
+    AwayState away;
+    RecentSenders recentSenders;
+    TileGrid tiles;
+
+    uint16_t OwnPlayerId() const { return ownPlayerId_; }
+    void SetOwnPlayerId(uint16_t id) { ownPlayerId_ = id; }
+    bool OwnRecordSeen() const { return ownRecordSeen_; }
+    void SetOwnRecordSeen(bool seen) { ownRecordSeen_ = seen; }
+    bool InArena() const { return inArena_; }
+    void SetInArena(bool inArena) { inArena_ = inArena; }
+    uint16_t PositionX() const { return kStartPosition; }
+    uint16_t PositionY() const { return kStartPosition; }
+
+    // A copy of the first 1,428 bytes of the arena settings packet (the rest zero).
+    void StoreArenaSettings(const Packet& packet);
+    const Packet& ArenaSettings() const { return arenaSettings_; }
+
+    // The arena is being left: not in it, own record not seen, no own id.
+    void LeaveArenaState();
+
+    // --- ConnectionListener ---
+    void OnConnecting() override;
+    void OnHandshakeDone() override;
+    void OnZonePacket(const Packet& packet) override;
+    void OnPositionDue() override;
+    void OnSessionEnded() override;
+    bool ExpectsTraffic() const override { return inArena_; }
+    void OnNotice(const std::string& text) override;
+    void OnEvent(const std::string& text) override;
+
+private:
+    Connection& link_;
+    ZoneConsole& console_;
+    const SettingsSource& settings_;
+    const ProgramFolder& folder_;
+
+    uint16_t ownPlayerId_ = PlayerTable::kNoPlayer;
+    bool ownRecordSeen_ = false;
+    bool inArena_ = false;
+    Packet arenaSettings_;
+};
