@@ -59,7 +59,12 @@ class ClientHarness {
 public:
     static constexpr uint32_t kClientKey = 0x01020304;
 
-    ClientHarness() { Make(); }
+    // On a program folder of its own, or on the one given.
+    explicit ClientHarness(std::string programFolder = "")
+        : programFolder_(programFolder.empty() ? folder.Path() : programFolder)
+    {
+        Make();
+    }
 
     // A fresh client on the same folder and settings (a restart of the program).
     void Make()
@@ -67,7 +72,7 @@ public:
         client.reset();
         auto fake = std::make_unique<FakeSocket>();
         socket = fake.get();
-        client = std::make_unique<ChatClient>(view, users, settings, folder.Path(), std::move(fake), clock,
+        client = std::make_unique<ChatClient>(view, users, settings, programFolder_, std::move(fake), clock,
                                               [] { return kClientKey; });
     }
 
@@ -169,5 +174,6 @@ public:
     std::unique_ptr<ChatClient> client;
 
 private:
+    std::string programFolder_;
     size_t linesCleared_ = 0;
 };
