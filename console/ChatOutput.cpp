@@ -28,6 +28,26 @@ KindLook LookOfKind(int kind)
     }
 }
 
+// The plain icon, or (1) the spectator's: a green S on black.
+Picture UserIcon(int image)
+{
+    Picture picture;
+    picture.width = 17;
+    picture.height = 15;
+    picture.pixels.assign(size_t(17 * 15), kBlack);
+    if (image != 1)
+        return picture;
+    auto green = [&](int x, int y) { picture.pixels[size_t(y * 17 + x)] = kGreen; };
+    for (int x = 8; x <= 11; ++x) green(x, 4);
+    green(7, 5);
+    green(7, 6);
+    for (int x = 8; x <= 10; ++x) green(x, 7);
+    green(11, 8);
+    green(11, 9);
+    for (int x = 7; x <= 10; ++x) green(x, 10);
+    return picture;
+}
+
 } // namespace
 
 ChatOutput::ChatOutput(OutputView& view, UserListView& userList, const ProgramFolder& folder)
@@ -94,25 +114,6 @@ void ChatOutput::FlushOneLine()
 }
 
 // --- player list -------------------------------------------------------------
-
-Picture ChatOutput::UserIcon(int image)
-{
-    Picture picture;
-    picture.width = 17;
-    picture.height = 15;
-    picture.pixels.assign(size_t(17 * 15), kBlack);
-    if (image != 1)
-        return picture;
-    auto green = [&](int x, int y) { picture.pixels[size_t(y * 17 + x)] = kGreen; };
-    for (int x = 8; x <= 11; ++x) green(x, 4);
-    green(7, 5);
-    green(7, 6);
-    for (int x = 8; x <= 10; ++x) green(x, 7);
-    green(11, 8);
-    green(11, 9);
-    for (int x = 7; x <= 10; ++x) green(x, 10);
-    return picture;
-}
 
 void ChatOutput::SetUserListTitle(const std::string& text) { userList_.SetHeader(text); }
 

@@ -32,7 +32,6 @@ public:
     void AddUser(const std::string& name, int kind);
     void RemoveUser(const std::string& name);
     void SetUserKind(const std::string& name, int kind);
-    static Picture UserIcon(int image);
 
     // Session logging into the Logs folder of the program folder.
     void ToggleLog(const std::string& name);

@@ -74,6 +74,21 @@ void ChangeFrequency(Zone& zone, const std::string& line)
     zone.Green(kChangingFrequency + rest);
 }
 
+// The input field's colour for a line starting with `first`.
+Rgb ColourOf(char first)
+{
+    switch (first) {
+    case '\'':
+        return kYellow;
+    case '/':
+        return kGreen;
+    case ';':
+        return kOrange;
+    default:
+        return kLightBlue;
+    }
+}
+
 } // namespace
 
 bool SubmitInputText(Console& console, const std::string& line, const std::optional<std::string>& selected)
@@ -108,20 +123,6 @@ bool SubmitInputText(Console& console, const std::string& line, const std::optio
     default:
         SendChat(zone, line, kChatPublic, 0, true);
         return true;
-    }
-}
-
-Rgb InputAssist::ColourOf(char first)
-{
-    switch (first) {
-    case '\'':
-        return kYellow;
-    case '/':
-        return kGreen;
-    case ';':
-        return kOrange;
-    default:
-        return kLightBlue;
     }
 }
 

@@ -30,8 +30,6 @@ public:
     Change OnInputChanged(const std::string& text, RecentSenders* senders);
     bool RemoteMode() const { return remoteMode_; }
 
-    static Rgb ColourOf(char first);
-
 private:
     bool remoteMode_ = false;
 };

@@ -101,6 +101,30 @@ constexpr size_t kAwayMessage = 5;
 constexpr size_t kBareIgnore = 8;
 constexpr size_t kBarePermIgnore = 9;
 
+// 0 lists channels 1 to 9; 1 to 9 switches that channel; anything else is refused.
+void ToggleChannel(Console& console, int channel)
+{
+    auto& channels = console.zone.filters.channels;
+    if (channel == 0) {
+        for (int n = 1; n <= kLastChannel; ++n)
+            Green(console, "Chat " + std::to_string(n) + (channels[size_t(n)] ? " is Enabled" : " is -Disabled-"));
+        return;
+    }
+    if (channel < 1 || channel > kLastChannel) {
+        Green(console, "Invaid Chat number Specified");
+        return;
+    }
+    bool& shown = channels[size_t(channel)];
+    shown = !shown;
+    Green(console, "Chat " + std::to_string(channel) + (shown ? " has been Enabled" : " has been -Disabled-"));
+}
+
+// `message` is everything after "?away", the separating space included.
+void SetAway(Console& console, const std::string& message)
+{
+    Green(console, console.zone.away.Set(message) ? kAwayActivated : kAwayDisabled);
+}
+
 void RunNoChat(Console& console, const std::string& line)
 {
     const std::string digits = line.size() > kChannelDigits ? line.substr(kChannelDigits, 2) : std::string();
@@ -136,11 +160,11 @@ struct Command {
 
 // In the order they are tried.
 const Command kCommands[] = {
-    {"?nopubchat", [](Console& c, const std::string&) { TogglePublicChat(c); }},
-    {"?noteamchat", [](Console& c, const std::string&) { ToggleTeamChat(c); }},
-    {"?noarenachat", [](Console& c, const std::string&) { ToggleArenaChat(c); }},
+    {"?nopubchat", [](Console& c, const std::string&) { Toggle(c, kPublicChat); }},
+    {"?noteamchat", [](Console& c, const std::string&) { Toggle(c, kTeamChat); }},
+    {"?noarenachat", [](Console& c, const std::string&) { Toggle(c, kArenaChat); }},
     {"?nochat", RunNoChat},
-    {"?nowarnings", [](Console& c, const std::string&) { ToggleSysopWarnings(c); }},
+    {"?nowarnings", [](Console& c, const std::string&) { Toggle(c, kSysopWarnings); }},
     {"?go", [](Console& c, const std::string& line) { ChangeArena(c.zone, ArgumentAfter(line, "?go")); }},
     {"?logbuffer",
      [](Console& c, const std::string& line) { c.output.SaveBuffer(ArgumentAfter(line, "?logbuffer")); }},
@@ -149,9 +173,9 @@ const Command kCommands[] = {
      [](Console& c, const std::string& line) {
          SetAway(c, line.size() > kAwayMessage ? line.substr(kAwayMessage) : std::string());
      }},
-    {"?nleave", [](Console& c, const std::string&) { ToggleLeaveNotices(c); }},
-    {"?nenter", [](Console& c, const std::string&) { ToggleEnterNotices(c); }},
-    {"?ndeath", [](Console& c, const std::string&) { ToggleDeathNotices(c); }},
+    {"?nleave", [](Console& c, const std::string&) { Toggle(c, kLeaveNotices); }},
+    {"?nenter", [](Console& c, const std::string&) { Toggle(c, kEnterNotices); }},
+    {"?ndeath", [](Console& c, const std::string&) { Toggle(c, kDeathNotices); }},
     {"?ignore", RunIgnore},
     {"?pignore", RunPermIgnore},
     {"?cmdhelp", [](Console& c, const std::string&) { PrintHelp(c); }},
@@ -168,36 +192,6 @@ bool RunLocalCommand(Console& console, const std::string& line)
         }
     }
     return false;
-}
-
-void TogglePublicChat(Console& console) { Toggle(console, kPublicChat); }
-void ToggleTeamChat(Console& console) { Toggle(console, kTeamChat); }
-void ToggleArenaChat(Console& console) { Toggle(console, kArenaChat); }
-void ToggleSysopWarnings(Console& console) { Toggle(console, kSysopWarnings); }
-void ToggleLeaveNotices(Console& console) { Toggle(console, kLeaveNotices); }
-void ToggleEnterNotices(Console& console) { Toggle(console, kEnterNotices); }
-void ToggleDeathNotices(Console& console) { Toggle(console, kDeathNotices); }
-
-void ToggleChannel(Console& console, int channel)
-{
-    auto& channels = console.zone.filters.channels;
-    if (channel == 0) {
-        for (int n = 1; n <= kLastChannel; ++n)
-            Green(console, "Chat " + std::to_string(n) + (channels[size_t(n)] ? " is Enabled" : " is -Disabled-"));
-        return;
-    }
-    if (channel < 1 || channel > kLastChannel) {
-        Green(console, "Invaid Chat number Specified");
-        return;
-    }
-    bool& shown = channels[size_t(channel)];
-    shown = !shown;
-    Green(console, "Chat " + std::to_string(channel) + (shown ? " has been Enabled" : " has been -Disabled-"));
-}
-
-void SetAway(Console& console, const std::string& message)
-{
-    Green(console, console.zone.away.Set(message) ? kAwayActivated : kAwayDisabled);
 }
 
 long LeadingNumber(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }

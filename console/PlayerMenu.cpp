@@ -4,6 +4,9 @@
 
 #include <string>
 
+namespace {
+
+// The player's details as the user list's tool tip shows them (ship counted from 1).
 std::string PlayerToolTip(const Player& player)
 {
     return "----------------------------------------\n(Name)>  " + player.name + "\n(Sqaud)> " + player.squad +
@@ -11,6 +14,8 @@ std::string PlayerToolTip(const Player& player)
            std::to_string(uint32_t(player.ship) + 1) + "\n(Points)>  " + std::to_string(player.points) +
            "\n(Wins)>    " + std::to_string(player.wins) + "\n(Losses)> " + std::to_string(player.losses);
 }
+
+} // namespace
 
 std::string PlayerToolTipFor(const Zone& zone, const std::string& name)
 {

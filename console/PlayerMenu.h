@@ -3,7 +3,6 @@
 #include <string>
 
 class Zone;
-struct Player;
 
 // The user list's player menu, in the order it shows; id 0 is a separator.
 enum PlayerMenuId : int {
@@ -32,9 +31,6 @@ inline constexpr PlayerMenuItem kPlayerMenu[] = {
     {kMenuSilence, "Silence Player"},
     {kMenuInfo, "Info Player"},
 };
-
-// The player's details as the user list's tool tip shows them (ship counted from 1).
-std::string PlayerToolTip(const Player& player);
 
 // The tool tip for a user list entry, or nothing when the entry names no
 // present player (the list is out of step with the player table).

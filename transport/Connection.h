@@ -100,7 +100,6 @@ public:
     bool FloodStopped() const { return floodStopped_; }
     uint16_t AveragePing() const { return averagePing_; }
     bool JobOn(Job job) const { return jobs_[job].on; }
-    int32_t JobThreshold(Job job) const;
     uint32_t PacketsSent() const { return packetsSent_; }
     // Bytes held for chunked packets not yet whole.
     size_t ReassemblyBytes() const { return size_t(smallChunks_.Size()) + bigChunks_.Size(); }
@@ -113,6 +112,7 @@ private:
         int32_t counter = 0;
     };
 
+    int32_t JobThreshold(Job job) const;
     void RunJob(Job job);
     void ResendOverdue();
     void RunStatistics();

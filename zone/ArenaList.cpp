@@ -14,6 +14,18 @@ constexpr uint32_t kCountWidth = 2;
 constexpr uint32_t kOwnArenaMark = 65000;
 constexpr size_t kMaxArenaName = 15;
 
+// Empty, or digits after at most one leading "+" or "-": shown as "Public ...".
+bool ArenaNameIsNumber(const std::string& name)
+{
+    size_t start = 0;
+    if (!name.empty() && (name[0] == '+' || name[0] == '-'))
+        start = 1;
+    for (size_t i = start; i < name.size(); ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    return true;
+}
+
 struct ArenaEntry {
     std::string shownName;
     uint32_t count = 0;
@@ -53,18 +65,14 @@ void PrintGreenLine(Zone& zone, const std::string& text)
     zone.Console().Print(text, kSlotGreen, true);
 }
 
-} // namespace
-
-bool ArenaNameIsNumber(const std::string& name)
+void SendLeaveArena(Zone& zone)
 {
-    size_t start = 0;
-    if (!name.empty() && (name[0] == '+' || name[0] == '-'))
-        start = 1;
-    for (size_t i = start; i < name.size(); ++i)
-        if (name[i] < '0' || name[i] > '9')
-            return false;
-    return true;
+    Packet packet(1);
+    packet.WriteU8(kLeaveArenaType, 0);
+    zone.Link().SendReliable(std::move(packet));
 }
+
+} // namespace
 
 void HandleArenaList(Zone& zone, const Packet& packet)
 {
@@ -72,13 +80,6 @@ void HandleArenaList(Zone& zone, const Packet& packet)
     ZoneConsole& output = zone.Console();
     ForEachPiece(packet, [&output](const std::string& piece) { output.Print(piece, kSlotGreen, false); });
     output.Print(std::string(), kSlotGreen, true);
-}
-
-void SendLeaveArena(Zone& zone)
-{
-    Packet packet(1);
-    packet.WriteU8(kLeaveArenaType, 0);
-    zone.Link().SendReliable(std::move(packet));
 }
 
 void ChangeArena(Zone& zone, const std::string& arena)

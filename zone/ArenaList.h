@@ -14,9 +14,3 @@ void HandleArenaList(Zone& zone, const Packet& packet);
 // Leaves the arena, forgets its players and asks to enter `arena` (empty: any
 // public arena; all digits: a numbered one; anything else: a name).
 void ChangeArena(Zone& zone, const std::string& arena);
-
-// The leave-arena packet (0x02), reliably.
-void SendLeaveArena(Zone& zone);
-
-// Empty, or digits after at most one leading "+" or "-": shown as "Public ...".
-bool ArenaNameIsNumber(const std::string& name);

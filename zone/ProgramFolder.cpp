@@ -32,6 +32,9 @@ std::string LocalTime(const char* format)
 }
 } // namespace
 
+namespace {
+
+// The folder of the running executable, ending in the path separator.
 std::string ExecutableFolder()
 {
     std::string path;
@@ -48,8 +51,6 @@ std::string ExecutableFolder()
     const size_t cut = path.find_last_of(kPathSeparator);
     return cut == std::string::npos ? std::string(".") + kPathSeparator : path.substr(0, cut + 1);
 }
-
-namespace {
 
 std::string WithSeparator(std::string folder)
 {

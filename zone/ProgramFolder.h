@@ -3,9 +3,6 @@
 #include <functional>
 #include <string>
 
-// The folder of the running executable, ending in the path separator.
-std::string ExecutableFolder();
-
 // Where the client keeps its files: beside the executable, or, when that folder
 // cannot be written (an installed program), the user's data folder
 // ($XDG_DATA_HOME/Quillon, by default ~/.local/share/Quillon), created on demand.

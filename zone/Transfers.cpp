@@ -44,14 +44,45 @@ void LoadOrDisconnect(Zone& zone, const std::string& path, TileGrid& grid)
         FailAndDisconnect(zone, kMapCorrupted);
 }
 
-} // namespace
-
+// The local path of a map the server names, or "" when the name is refused.
 std::string MapPath(const Zone& zone, const std::string& name)
 {
     if (!IsSafeServerFileName(name))
         return "";
     return zone.Folder().Path() + "Maps" + kPathSeparator + name;
 }
+
+// Whole file back as 0x16, reliably, in pieces when big.
+void SendFile(Zone& zone, const std::string& localName, const std::string& sendAs)
+{
+    std::string contents;
+    if (IsSafeServerFileName(localName)) {
+        // Opened for reading and writing, as for every file the client owns: a
+        // read-only file is not sent.
+        File file(std::fopen((zone.Folder().Path() + localName).c_str(), "r+b"));
+        if (file) {
+            char buffer[65536];
+            size_t n = 0;
+            // Nothing larger than one transfer may be: stop reading past it.
+            while (contents.size() <= Connection::kMaxTransferSize &&
+                   (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+                contents.append(buffer, n);
+        }
+    }
+    if (contents.empty() || contents.size() + kFileDataOffset > Connection::kMaxTransferSize) {
+        zone.Console().Print("Failed to open file for sending: " + localName, kSlotGreen, true);
+        return;
+    }
+    Packet out(kFileDataOffset);
+    out.WriteU8(kSendFileType, 0);
+    out.WriteText(sendAs, kNameOffset, kNameWidth);
+    out.AppendBytes(contents);
+    // Reliably; one too big for a datagram goes out as reliable pieces.
+    zone.Link().SendReliable(std::move(out));
+    zone.Console().Print("File Sent: " + sendAs, kSlotGreen, true);
+}
+
+} // namespace
 
 void HandleMapInformation(Zone& zone, const Packet& packet)
 {
@@ -110,33 +141,4 @@ void HandleFileRequest(Zone& zone, const Packet& packet)
 {
     SendFile(zone, packet.ReadText(kRequestLocalOffset, kRequestLocalWidth),
              packet.ReadText(kRequestSendAsOffset, kNameWidth));
-}
-
-void SendFile(Zone& zone, const std::string& localName, const std::string& sendAs)
-{
-    std::string contents;
-    if (IsSafeServerFileName(localName)) {
-        // Opened for reading and writing, as for every file the client owns: a
-        // read-only file is not sent.
-        File file(std::fopen((zone.Folder().Path() + localName).c_str(), "r+b"));
-        if (file) {
-            char buffer[65536];
-            size_t n = 0;
-            // Nothing larger than one transfer may be: stop reading past it.
-            while (contents.size() <= Connection::kMaxTransferSize &&
-                   (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-                contents.append(buffer, n);
-        }
-    }
-    if (contents.empty() || contents.size() + kFileDataOffset > Connection::kMaxTransferSize) {
-        zone.Console().Print("Failed to open file for sending: " + localName, kSlotGreen, true);
-        return;
-    }
-    Packet out(kFileDataOffset);
-    out.WriteU8(kSendFileType, 0);
-    out.WriteText(sendAs, kNameOffset, kNameWidth);
-    out.AppendBytes(contents);
-    // Reliably; one too big for a datagram goes out as reliable pieces.
-    zone.Link().SendReliable(std::move(out));
-    zone.Console().Print("File Sent: " + sendAs, kSlotGreen, true);
 }

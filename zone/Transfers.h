@@ -9,11 +9,8 @@ class Packet;
 // different local copy is asked for (0x0C) and arrives compressed (0x2A).
 void HandleMapInformation(Zone& zone, const Packet& packet);
 void HandleMapFile(Zone& zone, const Packet& packet);
-// The local path of a map the server names, or "" when the name is refused.
-std::string MapPath(const Zone& zone, const std::string& name);
 
 // Whole files both ways: the server pushes one (0x10) or asks for one (0x19),
 // which goes back as 0x16.
 void HandleIncomingFile(Zone& zone, const Packet& packet);
 void HandleFileRequest(Zone& zone, const Packet& packet);
-void SendFile(Zone& zone, const std::string& localName, const std::string& sendAs);

@@ -52,9 +52,33 @@ inline Packet EnteringPacket(const std::vector<PlayerRecord>& records)
     return p;
 }
 
+// The server's side of a scripted socket: it encrypts what it sends and
+// decrypts what the client sent, so tests write and read plain packets.
+struct ServerEnd {
+    FakeSocket* socket = nullptr;
+    Cipher cipher;
+
+    void Queue(const Packet& packet)
+    {
+        Packet wire(packet);
+        cipher.Encrypt(wire);
+        socket->inbox.push_back(wire);
+    }
+    // Everything sent since the last call.
+    std::vector<Packet> TakeSent()
+    {
+        std::vector<Packet> plain;
+        for (Packet p : socket->sent) {
+            cipher.Decrypt(p);
+            plain.push_back(p);
+        }
+        socket->sent.clear();
+        return plain;
+    }
+};
+
 // The whole client on a scripted socket, a hand-moved clock, recording views,
-// settings in memory and a temporary program folder. The harness plays the
-// server's side of the cipher, so tests write and read plain packets.
+// settings in memory and a temporary program folder, with the server's end.
 class ClientHarness {
 public:
     static constexpr uint32_t kClientKey = 0x01020304;
@@ -71,7 +95,7 @@ public:
     {
         client.reset();
         auto fake = std::make_unique<FakeSocket>();
-        socket = fake.get();
+        socket = server.socket = fake.get();
         client = std::make_unique<ChatClient>(view, users, settings, programFolder_, std::move(fake), clock,
                                               [] { return kClientKey; });
     }
@@ -87,7 +111,7 @@ public:
         Packet response = HexPacket("0002 00000000");
         response.WriteU32(serverKey, 2);
         ServerSends(response);
-        serverCipher.Start(serverKey);
+        server.cipher.Start(serverKey);
     }
     // The handshake, the login accepted and the arena entered, as player `ownId`.
     void EnterArena(uint16_t ownId = 1)
@@ -108,12 +132,7 @@ public:
         client->Link().ReceiveOne();
     }
     // Queued in the socket only; the next Step finds it.
-    void Queue(const Packet& packet)
-    {
-        Packet wire(packet);
-        serverCipher.Encrypt(wire);
-        socket->inbox.push_back(wire);
-    }
+    void Queue(const Packet& packet) { server.Queue(packet); }
 
     // `n` frame-timer ticks; the clock moves one hundredth per tick.
     void Ticks(int n)
@@ -125,16 +144,7 @@ public:
     }
 
     // Everything sent since the last call, as the server reads it.
-    std::vector<Packet> TakeSent()
-    {
-        std::vector<Packet> plain;
-        for (Packet p : socket->sent) {
-            serverCipher.Decrypt(p);
-            plain.push_back(p);
-        }
-        socket->sent.clear();
-        return plain;
-    }
+    std::vector<Packet> TakeSent() { return server.TakeSent(); }
 
     // Zone packets sent since the last call, reliable header taken off; core packets left out.
     std::vector<Packet> TakeSentZone()
@@ -169,7 +179,7 @@ public:
     FakeOutputView view;
     FakeUserListView users;
     ManualClock clock;
-    Cipher serverCipher;
+    ServerEnd server;
     FakeSocket* socket = nullptr;
     std::unique_ptr<ChatClient> client;
 

@@ -38,7 +38,7 @@ protected:
     ConnectionTest()
     {
         auto fake = std::make_unique<FakeSocket>();
-        socket = fake.get();
+        socket = server.socket = fake.get();
         link = std::make_unique<Connection>(std::move(fake), clock, [] { return 5u; });
         link->SetListener(&listener);
     }
@@ -47,15 +47,13 @@ protected:
     {
         link->Begin();
         ServerSends(HexPacket("0002 CDAB3412"));
-        serverCipher.Start(0x1234ABCD);
+        server.cipher.Start(0x1234ABCD);
         TakeSent();
         listener.lines.clear();
     }
     void ServerSends(const Packet& packet)
     {
-        Packet wire(packet);
-        serverCipher.Encrypt(wire);
-        socket->inbox.push_back(wire);
+        server.Queue(packet);
         link->ReceiveOne();
     }
     void Ticks(int n)
@@ -67,19 +65,10 @@ protected:
             link->Tick();
         }
     }
-    std::vector<Packet> TakeSent()
-    {
-        std::vector<Packet> plain;
-        for (Packet p : socket->sent) {
-            serverCipher.Decrypt(p);
-            plain.push_back(p);
-        }
-        socket->sent.clear();
-        return plain;
-    }
+    std::vector<Packet> TakeSent() { return server.TakeSent(); }
 
     ManualClock clock;
-    Cipher serverCipher;
+    ServerEnd server;
     RecordingListener listener;
     FakeSocket* socket = nullptr;
     std::unique_ptr<Connection> link;
@@ -108,7 +97,7 @@ TEST_F(ConnectionTest, TheKeyExchangeUsesTheServersKeyAndStartsTheLogin)
     // The client's key is the negated random number, in the clear.
     EXPECT_THAT(TakeSent(), ElementsAre(HexPacket("0001 FBFFFFFF 0100")));
     ServerSends(HexPacket("0002 CDAB3412"));
-    serverCipher.Start(0x1234ABCD);
+    server.cipher.Start(0x1234ABCD);
     EXPECT_EQ(listener.handshakes, 1);
     // The first encrypted packet: a sync request with what was sent and received so far.
     const std::vector<Packet> sent = TakeSent();
@@ -164,7 +153,7 @@ TEST_F(ConnectionTest, DisconnectAndReconnectEmptyTheReassemblyButOnlyADisconnec
         else
             link->Disconnect(false, true);
         EXPECT_EQ(link->Reliable().Transfers().size(), size_t(reconnect));
-        serverCipher.Stop();
+        server.cipher.Stop();
     }
     Handshake();
     ServerSends(HexPacket("0009 0D01"));
@@ -252,7 +241,7 @@ TEST_F(ConnectionTest, AnUnacknowledgedPacketIsResentEveryTwicePingOr400WithoutO
     for (const uint32_t ping : {0u, 20u}) {
         SCOPED_TRACE(ping);
         link->Disconnect(true, false); // resending is off until the next key exchange
-        serverCipher.Stop();
+        server.cipher.Stop();
         Handshake();
         if (ping != 0)
             ServerSends(Numbered("0006", clock.Now() - ping, Packet(4)));
@@ -315,7 +304,7 @@ TEST_F(ConnectionTest, ClusterMembersAreDispatchedInOrderSkippingEmptyOnesCuttin
     ServerSends(HexPacket("000E 00 02 0701 02 0007 01 04 05 0D0203"));
     EXPECT_THAT(listener.zone, ElementsAre(HexPacket("0701"), HexPacket("04"), HexPacket("0D0203")));
     EXPECT_THAT(listener.lines, ElementsAre("Disconnected by Server.", "Disconnecting..."));
-    serverCipher.Stop(); // the session is over; the client reads on while it waits to reconnect
+    server.cipher.Stop(); // the session is over; the client reads on while it waits to reconnect
 
     // Clusters of clusters: the innermost arrives up to the nesting limit.
     for (const int depth : {Connection::kMaxNesting - 1, Connection::kMaxNesting}) {

@@ -161,23 +161,6 @@ TEST_F(ChatTest, IgnoredSendersAreNeitherShownNorAnsweredNorNoted)
     }
 }
 
-TEST_F(ChatTest, RecentSendersKeepTenDistinctNamesNewestFirstAndSkipNamelessOnes)
-{
-    for (const uint16_t sender : {3, 5, 3, 9, 700}) // 9 is a free slot, 700 outside the table
-        Feed(ChatPacket(kChatPrivate, sender, "hi"));
-    EXPECT_EQ(Recent(), (std::deque<std::string>{"Bob", "Carl"}));
-    // Remote senders are named by their brackets; the exact text decides. A name that
-    // starts with its only colon would make "::" completion run for ever.
-    for (const char* text : {"(bob)x", "(Open ended", "(Amy)(x)", "no brackets", "()empty", "(:x)only colon"})
-        Feed(ChatPacket(kChatRemotePrivate, 0, text));
-    EXPECT_EQ(Recent(), (std::deque<std::string>{"Amy", "Open ended", "bob", "Bob", "Carl"}));
-    for (int i = 0; i < 10; ++i)
-        Feed(ChatPacket(kChatRemotePrivate, 0, "(R" + std::to_string(i) + ")x"));
-    ASSERT_EQ(Recent().size(), 10u);
-    EXPECT_EQ(Recent().front(), "R9");
-    EXPECT_EQ(Recent().back(), "R0");
-}
-
 TEST_F(ChatTest, AwayAnswersEachSenderAtMostOnceAMinuteWhereTheSenderIs)
 {
     h.Z().away.Set(" back soon");
@@ -317,7 +300,7 @@ TEST_F(LoginTest, AcceptingResponsesEnterTheArenaAndRefusalsDisconnectForGood)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.hex);
         h.Make();
-        h.serverCipher.Stop();
+        h.server.cipher.Stop();
         h.Handshake();
         Shown();
         SentZone();
