@@ -30,8 +30,11 @@ static std::unique_ptr<wxConfigBase> OpenStore()
     // when an administrator provides one. Without the local-file flag the store
     // would read and write no file at all.
     const wxString file = wxFileName(wxGetHomeDir(), ".Quillon").GetFullPath();
-    return std::make_unique<wxFileConfig>("Quillon", wxEmptyString, file, wxEmptyString,
-                                          wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
+    auto store = std::make_unique<wxFileConfig>("Quillon", wxEmptyString, file, wxEmptyString,
+                                                wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
+    // The file holds the password: every write makes it afresh, readable by its owner alone.
+    store->SetUmask(0077);
+    return store;
 #endif
 }
 
@@ -44,7 +47,13 @@ static std::unique_ptr<wxConfigBase> MakeStore()
     return store;
 }
 
-SettingsStore::SettingsStore() = default;
+SettingsStore::SettingsStore()
+{
+    // A file an older version left readable by others is closed to them now.
+    const wxString file = wxFileName(wxGetHomeDir(), ".Quillon").GetFullPath();
+    if (wxFileExists(file))
+        wxFileName(file).SetPermissions(wxPOSIX_USER_READ | wxPOSIX_USER_WRITE);
+}
 
 SettingsStore::~SettingsStore() = default;
 

@@ -160,10 +160,13 @@ void Packet::Log(bool fromServer) const
 {
     // The server decides how often and how much we log; the file stops growing
     // short of this size. A row of 16 bytes takes at most 100 characters.
-    std::error_code unknown;
-    const uint64_t size = std::filesystem::file_size("Packet.log", unknown);
+    // A file not there yet counts as empty: the first block is capped as well.
+    std::error_code missing;
+    uint64_t size = std::filesystem::file_size("Packet.log", missing);
+    if (missing)
+        size = 0;
     const uint64_t blockAtMost = (uint64_t(Size()) / 16 + 1) * 100 + 20;
-    if (!unknown && size + blockAtMost > kMaxPacketLogBytes)
+    if (size + blockAtMost > kMaxPacketLogBytes)
         return;
     FILE* file = std::fopen("Packet.log", "ab");
     if (!file)

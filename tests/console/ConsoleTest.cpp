@@ -18,17 +18,6 @@ namespace {
 using ::testing::ElementsAre;
 using Texts = std::vector<std::string>;
 
-// The colours of the classic client, by slot: the ten chat kinds, then the client's own lines.
-TEST(ChatOutputTest, EachSlotHasItsColour)
-{
-    const Rgb green{0, 255, 0}, blue{160, 160, 255}, yellow{255, 255, 0}, red{255, 0, 0}, orange{255, 128, 0},
-        white{255, 255, 255};
-    const Rgb expected[] = {green, blue, blue, yellow, blue, green, red, green, red, orange};
-    for (int slot = 0; slot < 10; ++slot)
-        EXPECT_EQ(ChatOutput::SlotColour(slot), expected[slot]) << slot;
-    EXPECT_EQ(ChatOutput::SlotColour(kSlotWhite), white);
-}
-
 class ConsoleTest : public ::testing::Test {
 protected:
     ConsoleTest()

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace {
 
 TEST(SettingsStoreTest, ReadingCreatesNothingAndWritesAreSeenThroughEveryHandleAndAfterARestart)
@@ -24,6 +27,23 @@ TEST(SettingsStoreTest, ReadingCreatesNothingAndWritesAreSeenThroughEveryHandleA
     SettingsStore restarted;
     EXPECT_EQ(restarted.ReadString("Server", "IP", ""), "127.0.0.1");
     EXPECT_EQ(restarted.ReadString("User", "Name", ""), "J\xF6rg");
+}
+
+// It holds the password: only its owner may read it, from the first write on,
+// and a file an older version left open to others is closed at the next start.
+TEST(SettingsStoreTest, TheFileIsReadableByItsOwnerAlone)
+{
+    TempHome home;
+    const std::string file = home.Path() + ".Quillon";
+    const auto mode = [&] { return std::filesystem::status(file).permissions() & std::filesystem::perms::all; };
+    const mode_t old = umask(0022);
+    SettingsStore().WriteString("User", "Password", "secret");
+    EXPECT_EQ(mode(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(file, std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add);
+    SettingsStore reopened;
+    EXPECT_EQ(mode(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    umask(old);
 }
 
 // Passwords, names and automatic commands may hold anything a user types.

@@ -41,6 +41,9 @@ TEST(PacketTest, TheLogAppendsBlocksInTheWorkingFolderWhileTheyFitIn64MiB)
     TempDir dir;
     const std::filesystem::path old = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
+    // A first block too big for the limit does not make the file either.
+    Packet(11u << 20).Log(true);
+    EXPECT_FALSE(FileExists(dir.Path() + "Packet.log"));
     const Packet p = HexPacket("0003");
     p.Log(true);
     p.Log(false);
