@@ -1,5 +1,6 @@
 #include "transport/Connection.h"
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -35,6 +36,21 @@ constexpr int32_t kStatisticsPeriod = 100;
 constexpr int32_t kChunkPeriod = 8;
 
 const char* const kFloodWarning = "WARNING: Packet Send Flood Detected. (Over 20 KB/s) Shutting Down";
+const char* const kNoKeyAnswer = "WARNING: No Answer to the Connection Request.. ReConnecting...";
+const char* const kNoLoginAnswer = "WARNING: No Answer to the Login.. ReConnecting...";
+// A sync answer older than this, or stamped in the future, says nothing of the ping.
+constexpr uint32_t kMaxRoundTrip = 3000;
+
+// Answers to the server's own requests, and the pieces of a file it asked for:
+// the server decides how much of these it gets, so they are no flood of ours.
+bool CountsTowardsFlood(const Packet& packet)
+{
+    if (packet.ReadU8(0) != kCoreMarker)
+        return true;
+    const uint8_t type = packet.ReadU8(1);
+    const bool reliablePiece = type == kReliable && packet.ReadU8(6) == kCoreMarker && packet.ReadU8(7) == kBigChunk;
+    return !(type == kAcknowledgement || type == kSyncResponse || type == kBigChunk || reliablePiece);
+}
 
 Packet CorePacket(uint8_t type, uint32_t size)
 {
@@ -87,6 +103,8 @@ Connection::~Connection() { Disconnect(true, false); }
 void Connection::Begin()
 {
     connected_ = true;
+    floodStopped_ = false;
+    silentRuns_ = 0;
     if (listener_)
         listener_->OnConnecting();
     SendEncryptionRequest();
@@ -134,6 +152,8 @@ void Connection::EndSession()
     jobs_[kChunkJob].on = false;
     cipher_.Stop();
     reliable_.Reset();
+    averagePing_ = 0;
+    awaiting_ = Awaiting::Nothing;
     // Pieces of a cut-off transfer must not end up in front of the next connection's data.
     EmptyReassembly();
     if (listener_)
@@ -154,8 +174,10 @@ void Connection::ReceiveOne()
     Packet packet;
     socket_->Receive(packet);
     cipher_.Decrypt(packet);
-    bytesReceived_ += packet.Size();
+    sawValidPacket_ = false;
     Dispatch(packet);
+    if (sawValidPacket_)
+        bytesReceived_ += packet.Size();
 }
 
 int32_t Connection::JobThreshold(Job job) const
@@ -179,6 +201,7 @@ int32_t Connection::JobThreshold(Job job) const
 
 void Connection::Tick()
 {
+    CheckAnswerTimeout();
     for (int job = 0; job < kJobCount; ++job) {
         PeriodicJob& j = jobs_[size_t(job)];
         if (!j.on)
@@ -218,12 +241,15 @@ void Connection::RunJob(Job job)
     }
 }
 
+// A few at a time: a stall of the server's acknowledgements must not become a
+// burst of everything that waited.
 void Connection::ResendOverdue()
 {
     const uint32_t now = clock_.Now();
-    const uint32_t interval = averagePing_ != 0 ? 2u * averagePing_ : kDefaultResendInterval;
+    const uint32_t interval =
+        averagePing_ != 0 ? std::max(2u * averagePing_, kMinResendInterval) : kDefaultResendInterval;
     Packet packet;
-    while (reliable_.TakeOverdue(now, interval, packet)) {
+    for (int resent = 0; resent < kMaxResendsPerRun && reliable_.TakeOverdue(now, interval, packet); ++resent) {
         // Already numbered: it keeps its number and is stored again under the current time.
         reliable_.Track(packet, now);
         Send(packet);
@@ -265,7 +291,8 @@ void Connection::Send(const Packet& packet)
     ++packetsSent_;
     Packet wire(packet);
     cipher_.Encrypt(wire);
-    bytesSent_ += packet.Size();
+    if (CountsTowardsFlood(packet))
+        bytesSent_ += packet.Size();
     socket_->Send(wire);
     if (bytesSent_ > kFloodLimit && !floodStopped_) {
         // Set first: the disconnect's own packets must be dropped.
@@ -278,7 +305,8 @@ void Connection::Send(const Packet& packet)
 
 void Connection::SendReliable(Packet payload)
 {
-    if (payload.Empty())
+    // Stopped, nothing is kept for later either: it would go out in the next session.
+    if (payload.Empty() || floodStopped_)
         return;
     if (!ReliableState::IsReliablePacket(payload) && payload.Size() > kMaxReliablePayload) {
         // Wrapped, it would be too big for one datagram and its number would only
@@ -299,6 +327,34 @@ void Connection::SendEncryptionRequest()
     request.WriteU32(key, 2);
     request.WriteU16(kProtocolVersion, 6);
     Send(request);
+    if (awaiting_ != Awaiting::Key)
+        Await(Awaiting::Key);
+}
+
+void Connection::Await(Awaiting what)
+{
+    awaiting_ = what;
+    awaitTicks_ = 0;
+    askedAgain_ = 0;
+}
+
+// The key request or the login may be lost, or the server may not answer: ask
+// again a few times, then start over as the silence watchdog would.
+void Connection::CheckAnswerTimeout()
+{
+    if (awaiting_ == Awaiting::Nothing || !connected_ || ++awaitTicks_ < kAnswerTimeout)
+        return;
+    awaitTicks_ = 0;
+    if (askedAgain_ == kAnswerRetries) {
+        Notice(awaiting_ == Awaiting::Key ? kNoKeyAnswer : kNoLoginAnswer);
+        Disconnect(false, true);
+        return;
+    }
+    ++askedAgain_;
+    if (awaiting_ == Awaiting::Key)
+        SendEncryptionRequest();
+    else if (listener_)
+        listener_->OnHandshakeDone();
 }
 
 void Connection::SendSyncRequest()
@@ -318,15 +374,17 @@ void Connection::Dispatch(const Packet& packet)
     if (packet.ReadU8(0) == kCoreMarker)
         DispatchCore(packet);
     else
-        if (listener_)
-            listener_->OnZonePacket(packet);
+        if (listener_ && listener_->OnZonePacket(packet))
+            sawValidPacket_ = true;
 }
 
 void Connection::DispatchCore(const Packet& packet)
 {
     if (packet.Size() < kCoreHeaderSize)
         return;
-    switch (packet.ReadU8(1)) {
+    const uint8_t type = packet.ReadU8(1);
+    sawValidPacket_ |= (type >= kEncryptionResponse && type <= kBigChunk) || type == kCluster;
+    switch (type) {
     case kEncryptionResponse:
         OnEncryptionResponse(packet);
         break;
@@ -364,6 +422,10 @@ void Connection::DispatchCore(const Packet& packet)
 
 void Connection::OnEncryptionResponse(const Packet& packet)
 {
+    // Only the answer to our request: a stray one in mid-session would change the key under us.
+    if (awaiting_ != Awaiting::Key)
+        return;
+    Await(Awaiting::Login);
     // Whatever key the server returns is the one used.
     cipher_.Start(packet.ReadU32(2));
     jobs_[kResendJob].on = true;
@@ -399,10 +461,12 @@ void Connection::OnSyncRequest(const Packet& packet)
 
 void Connection::OnSyncResponse(const Packet& packet)
 {
-    const uint16_t rtt = uint16_t(clock_.Now() - packet.ReadU32(2));
-    if (averagePing_ == 0)
-        averagePing_ = rtt;
-    averagePing_ = uint16_t((3u * averagePing_ + rtt) / 4);
+    const uint32_t rtt = clock_.Now() - packet.ReadU32(2);
+    if (rtt > kMaxRoundTrip) // stamped in the future (it wraps), or from long ago
+        return;
+    const uint32_t clamped = std::min<uint32_t>(rtt, kMaxPing);
+    const uint32_t average = averagePing_ == 0 ? clamped : averagePing_;
+    averagePing_ = uint16_t((3u * average + clamped) / 4);
 }
 
 void Connection::OnServerDisconnect()

@@ -21,8 +21,9 @@ public:
     virtual void OnConnecting() = 0;
     // The key exchange finished: the login goes out now.
     virtual void OnHandshakeDone() = 0;
-    // A zone packet (first byte not 0), decrypted, reassembled and in order.
-    virtual void OnZonePacket(const Packet& packet) = 0;
+    // A zone packet (first byte not 0), decrypted, reassembled and in order;
+    // true when it was one the zone knows.
+    virtual bool OnZonePacket(const Packet& packet) = 0;
     // The position job is due.
     virtual void OnPositionDue() = 0;
     // Every disconnect and reconnect: what the session knew is gone.
@@ -52,6 +53,15 @@ public:
     static constexpr uint32_t kMaxTransferSize = 16u * 1024 * 1024;
     // Clusters, chunks and reliable packets nested deeper than this are dropped.
     static constexpr int kMaxNesting = 32;
+    // Ticks to wait for the answer to the key request or the login before asking
+    // again, and how often to ask again before giving up on the connection.
+    static constexpr int32_t kAnswerTimeout = 500;
+    static constexpr int kAnswerRetries = 3;
+    // Reliable packets resent in one run of the resend job, at most.
+    static constexpr int kMaxResendsPerRun = 8;
+    // The lowest resend interval, and the highest ping the average may reach (hundredths).
+    static constexpr uint32_t kMinResendInterval = 10;
+    static constexpr uint16_t kMaxPing = 200;
     // Payloads this big would make a reliable packet too large for one datagram.
     static constexpr uint32_t kMaxReliablePayload = DatagramSocket::kMaxDatagram - ReliableState::kHeaderSize - 1;
 
@@ -68,7 +78,8 @@ public:
 
     // --- Lifecycle ---
     bool Open(const std::string& host, uint16_t port) { return socket_->Open(host, port); }
-    // Connected from now on; asks the server for a session key.
+    // Connected from now on; asks the server for a session key. A new Begin
+    // starts clean: the flood stop of an earlier session does not hold.
     void Begin();
     void Disconnect(bool quiet, bool reconnect);
     void Reconnect();
@@ -93,6 +104,8 @@ public:
     void OnArenaChange();
     // The position job's period, in ticks.
     void SetPositionPeriod(int32_t ticks) { positionPeriod_ = ticks; }
+    // The server answered the login: nothing is awaited any more.
+    void LoginAnswered() { awaiting_ = Awaiting::Nothing; }
 
     // --- State ---
     uint32_t Now() const { return clock_.Now(); }
@@ -111,6 +124,8 @@ private:
         bool on = false;
         int32_t counter = 0;
     };
+    // What the client waits for on its way into the zone.
+    enum class Awaiting { Nothing, Key, Login };
 
     int32_t JobThreshold(Job job) const;
     void RunJob(Job job);
@@ -119,6 +134,8 @@ private:
     void SendNextChunk();
     void EndSession();
     void EmptyReassembly();
+    void Await(Awaiting what);
+    void CheckAnswerTimeout();
     void SendEncryptionRequest();
     void SendSyncRequest();
 
@@ -152,9 +169,15 @@ private:
     uint32_t bytesReceived_ = 0;
     std::array<PeriodicJob, kJobCount> jobs_{};
     int dispatchDepth_ = 0;
+    // Set while a datagram is handled when it held a packet that parsed: only
+    // those keep the silence watchdog quiet.
+    bool sawValidPacket_ = false;
+    Awaiting awaiting_ = Awaiting::Nothing;
+    int32_t awaitTicks_ = 0;
+    int askedAgain_ = 0;
 
-    // The flood stop and the silence count hold for as long as the program's
-    // connection lives; reassembly is emptied with every session.
+    // The flood stop holds until the user connects again; reassembly is emptied
+    // with every session.
     bool floodStopped_ = false;
     int silentRuns_ = 0;
     Packet smallChunks_;

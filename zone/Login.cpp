@@ -135,6 +135,7 @@ void SendLogin(Zone& zone)
 
 void HandleLoginResponse(Zone& zone, const Packet& packet)
 {
+    zone.Link().LoginAnswered();
     const LoginOutcome outcome = OutcomeOf(packet.ReadU8(kResponseCode));
     zone.Console().Print(outcome.message, kSlotWhite, true);
     if (outcome.enter)

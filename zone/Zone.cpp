@@ -94,10 +94,12 @@ void Zone::OnConnecting()
 
 void Zone::OnHandshakeDone() { SendLogin(*this); }
 
-void Zone::OnZonePacket(const Packet& packet)
+bool Zone::OnZonePacket(const Packet& packet)
 {
-    if (const Handler handler = Handlers()[packet.ReadU8(0)])
+    const Handler handler = Handlers()[packet.ReadU8(0)];
+    if (handler)
         handler(*this, packet);
+    return handler != nullptr;
 }
 
 void Zone::OnPositionDue() { SendPosition(*this); }

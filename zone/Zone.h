@@ -62,7 +62,7 @@ public:
     // --- ConnectionListener ---
     void OnConnecting() override;
     void OnHandshakeDone() override;
-    void OnZonePacket(const Packet& packet) override;
+    bool OnZonePacket(const Packet& packet) override;
     void OnPositionDue() override;
     void OnSessionEnded() override;
     bool ExpectsTraffic() const override { return inArena_; }

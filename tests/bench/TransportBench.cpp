@@ -50,7 +50,11 @@ void Prepare(ReplaySocket& socket, const Cipher& cipher, uint32_t first, size_t 
 struct CountingListener final : ConnectionListener {
     void OnConnecting() override {}
     void OnHandshakeDone() override {}
-    void OnZonePacket(const Packet& packet) override { handled += packet.Size(); }
+    bool OnZonePacket(const Packet& packet) override
+    {
+        handled += packet.Size();
+        return true;
+    }
     void OnPositionDue() override {}
     void OnSessionEnded() override {}
     bool ExpectsTraffic() const override { return true; }

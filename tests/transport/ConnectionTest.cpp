@@ -14,11 +14,12 @@ using ::testing::ElementsAre;
 struct RecordingListener final : ConnectionListener {
     void OnConnecting() override { lines.push_back("<connecting>"); }
     void OnHandshakeDone() override { ++handshakes; }
-    void OnZonePacket(const Packet& packet) override
+    bool OnZonePacket(const Packet& packet) override
     {
         zone.push_back(packet);
         if (onZone)
             onZone(packet);
+        return packet.ReadU8(0) != 0xFF; // a type the zone does not know
     }
     void OnPositionDue() override { ++positions; }
     void OnSessionEnded() override { ++sessionsEnded; }
@@ -43,11 +44,13 @@ protected:
         link->SetListener(&listener);
     }
 
+    // The key exchange, and the login answered as the zone would.
     void Handshake()
     {
         link->Begin();
         ServerSends(HexPacket("0002 CDAB3412"));
         server.cipher.Start(0x1234ABCD);
+        link->LoginAnswered();
         TakeSent();
         listener.lines.clear();
     }
@@ -104,6 +107,51 @@ TEST_F(ConnectionTest, TheKeyExchangeUsesTheServersKeyAndStartsTheLogin)
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].SubRange(0, 2), HexPacket("0005"));
     EXPECT_EQ(sent[0].SubRange(6, 0), HexPacket("01000000 01000000"));
+}
+
+// Unanswered, the key request and then the login are asked again every five
+// seconds, three times, before the client starts over as after a silence.
+TEST_F(ConnectionTest, AKeyRequestOrLoginWithoutAnswerIsAskedAgainThreeTimesThenTheClientReconnects)
+{
+    link->Begin();
+    TakeSent();
+    std::vector<uint32_t> requests;
+    for (int tick = 1; tick <= 4 * Connection::kAnswerTimeout; ++tick) {
+        Ticks(1);
+        for (const Packet& p : TakeSent())
+            requests.push_back(p.ReadU16(0) == 0x0100 ? uint32_t(tick) : 0u);
+    }
+    const uint32_t t = Connection::kAnswerTimeout;
+    EXPECT_THAT(requests, ElementsAre(t, 2 * t, 3 * t, 0, 0)); // then leave arena and the disconnect
+    EXPECT_THAT(listener.lines, ElementsAre("<connecting>",
+                                            "WARNING: No Answer to the Connection Request.. ReConnecting...",
+                                            "Disconnecting..."));
+    EXPECT_TRUE(link->JobOn(Connection::kReconnectJob));
+
+    link->Disconnect(true, false);
+    link->Begin();
+    ServerSends(HexPacket("0002 CDAB3412"));
+    listener.lines.clear();
+    Ticks(4 * Connection::kAnswerTimeout);
+    EXPECT_EQ(listener.handshakes, 4);
+    EXPECT_THAT(listener.lines, ElementsAre("WARNING: No Answer to the Login.. ReConnecting...", "Disconnecting..."));
+}
+
+// A key answer nobody asked for would switch the cipher and end the session
+// silently; packets that do not parse are no sign of a live server.
+TEST_F(ConnectionTest, AStrayKeyAnswerIsIgnoredAndOnlyPacketsThatParseFeedTheWatchdog)
+{
+    Handshake();
+    ServerSends(HexPacket("0002 44332211"));
+    EXPECT_EQ(link->CipherState().Key(), 0x1234ABCDu);
+    link->OnArenaEntered();
+    listener.inArena = true;
+    for (int second = 0; second < 32; ++second) {
+        ServerSends(HexPacket("FF 0102")); // a zone type nobody knows
+        ServerSends(HexPacket("00 7F"));   // nor this core type
+        Ticks(101);
+    }
+    EXPECT_THAT(listener.lines, ElementsAre("WARNING: No Data for 30 Seconds.. ReConnecting...", "Disconnecting..."));
 }
 
 TEST_F(ConnectionTest, TheUsersDisconnectSaysGoodbyeForgetsTheSessionAndStaysDownAndDestructionSaysGoodbyeQuietly)
@@ -267,9 +315,30 @@ TEST_F(ConnectionTest, AnUnacknowledgedPacketIsResentEveryTwicePingOr400WithoutO
         for (const Packet& p : TakeSent())
             EXPECT_EQ(p, Numbered("0003", 1, HexPacket("0702")));
     }
+
+    // However short the ping, a packet waits 100 ms; and a stall is resent a few packets at a time.
+    ServerSends(Numbered("0004", 1));
+    server.cipher.Stop();
+    link->Reconnect(); // a session of its own: the ping is measured afresh
+    ServerSends(HexPacket("0002 CDAB3412"));
+    server.cipher.Start(0x1234ABCD);
+    link->LoginAnswered();
+    ServerSends(Numbered("0006", clock.Now() - 1, Packet(4)));
+    for (int i = 0; i < 20; ++i)
+        link->SendReliable(HexPacket("0701"));
+    TakeSent();
+    std::vector<std::pair<int, size_t>> runs; // tick, packets resent
+    for (int tick = 1; tick <= 60; ++tick) {
+        Ticks(1);
+        if (const size_t n = TakeSent().size())
+            runs.push_back({tick, n});
+    }
+    ASSERT_GE(runs.size(), 3u);
+    EXPECT_GE(runs[0].first, 10);
+    EXPECT_THAT(runs, ::testing::Each(::testing::Field(&std::pair<int, size_t>::second, ::testing::Le(8u))));
 }
 
-TEST_F(ConnectionTest, MoreThan20000BytesSentInOneSecondStopAllSending)
+TEST_F(ConnectionTest, MoreThan20000BytesSentInOneSecondStopAllSendingUntilTheNextConnect)
 {
     const std::string warning = "WARNING: Packet Send Flood Detected. (Over 20 KB/s) Shutting Down";
     Handshake();
@@ -286,11 +355,24 @@ TEST_F(ConnectionTest, MoreThan20000BytesSentInOneSecondStopAllSending)
     EXPECT_EQ(TakeSent().size(), 41u); // the packet that crosses the limit still goes out
     EXPECT_THAT(listener.lines, ElementsAre("Disconnecting...", "event: " + warning));
     EXPECT_FALSE(link->Connected());
-
-    link->Begin();
     link->SendReliable(HexPacket("0701"));
     Ticks(1000);
     EXPECT_TRUE(TakeSent().empty());
+
+    // What the server asked for, or the pieces of a file it wants, are not ours to count.
+    server.cipher.Stop();
+    Handshake();
+    EXPECT_FALSE(link->FloodStopped());
+    Ticks(101);
+    for (int i = 0; i < 60; ++i) {
+        ServerSends(HexPacket("0005 78563412"));
+        ServerSends(Numbered("0003", uint32_t(i), Packet(500)));
+    }
+    link->Send(Packet(600)); // a transfer: two pieces
+    link->OnArenaEntered();
+    Ticks(20);
+    EXPECT_FALSE(link->FloodStopped());
+    EXPECT_EQ(TakeSent().size(), 60u * 2 + 2);
 }
 
 TEST_F(ConnectionTest, ClusterMembersAreDispatchedInOrderSkippingEmptyOnesCuttingTheLastAndNotTooDeep)
@@ -350,11 +432,16 @@ TEST_F(ConnectionTest, SyncRequestsAreAnsweredAndSyncResponsesMoveTheAveragePing
     echo.WriteU32(clock.Now(), 6);
     EXPECT_THAT(TakeSent(), ElementsAre(echo));
 
-    const std::pair<uint32_t, uint16_t> roundTrips[] = {{5, 5}, {9, 6}, {0, 4}, {uint32_t(-1), 16386}};
+    // A stamp from the future, or from long ago, says nothing; a long one counts as the highest ping.
+    const std::pair<uint32_t, uint16_t> roundTrips[] = {{5, 5}, {9, 6}, {0, 4}, {uint32_t(-1), 4}, {3001, 4},
+                                                        {2000, 53}};
     for (const auto& [age, average] : roundTrips) {
         ServerSends(Numbered("0006", clock.Now() - age, Packet(4)));
         EXPECT_EQ(link->AveragePing(), average) << age;
     }
+    // A new session measures afresh.
+    link->Reconnect();
+    EXPECT_EQ(link->AveragePing(), 0);
 }
 
 TEST_F(ConnectionTest, ReliablePacketsAreAcknowledgedAndDeliveredOnceInOrderUpTo1024Ahead)
