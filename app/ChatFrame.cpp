@@ -154,6 +154,7 @@ void ChatFrame::SetConnectedMenuState(bool connected)
     wxMenuBar* bar = GetMenuBar();
     bar->Enable(kIdConnect, !connected);
     bar->Enable(kIdDisconnect, connected);
+    menuConnected_ = connected;
 }
 
 ChatOutput& ChatFrame::Output() const { return client_->Output(); }
@@ -197,8 +198,7 @@ void ChatFrame::RunPlayerCommand(int id, const std::string& name)
 void ChatFrame::OnConnect(wxCommandEvent&)
 {
     client_->Connect();
-    // The menu switches whatever the socket did; the client has printed why.
-    SetConnectedMenuState(true);
+    SetConnectedMenuState(client_->Connected());
 }
 
 void ChatFrame::OnDisconnect(wxCommandEvent&)
@@ -235,4 +235,10 @@ void ChatFrame::OnAbout(wxCommandEvent&)
                  this);
 }
 
-void ChatFrame::OnTick(wxTimerEvent&) { client_->Step(); }
+void ChatFrame::OnTick(wxTimerEvent&)
+{
+    client_->Step();
+    // A session that ended for good (a refused login, a look-up that failed) frees Connect again.
+    if (client_->Connected() != menuConnected_)
+        SetConnectedMenuState(client_->Connected());
+}

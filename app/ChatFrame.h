@@ -89,6 +89,7 @@ private:
     UserList* userList_ = nullptr;
     InputLine* inputLine_ = nullptr;
     wxTimer timer_;
+    bool menuConnected_ = false;
     std::unique_ptr<WxOutputView> outputView_;
     // Goes first: its quiet disconnect still reaches the output and the user list.
     std::unique_ptr<ChatClient> client_;

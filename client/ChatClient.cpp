@@ -7,37 +7,48 @@
 #include "zone/Settings.h"
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace {
 
 const char* const kCommandHelpHint = "Type ?cmdhelp for a list of Chat Client Commands.";
+const char* const kSocketFailed = "ERROR: Winsock Fialed to Initilize properly. Check your settings.";
 
-// The port setting: its leading decimal digits, kept to 16 bits.
-uint16_t PortFromText(const std::string& text)
+// The port setting: a whole number from 1 to 65535, or nothing.
+std::optional<uint16_t> PortFromText(const std::string& text)
 {
-    uint32_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        value = (value * 10 + uint32_t(c - '0')) & 0xFFFF;
-    }
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long value = std::stoul(text);
+    if (value < 1 || value > 65535)
+        return std::nullopt;
     return uint16_t(value);
 }
 
 } // namespace
 
+struct ChatClient::Lookup {
+    std::mutex mutex;
+    bool done = false;
+    std::optional<std::string> address;
+};
+
 ChatClient::ChatClient(OutputView& view, UserListView& userList, SettingsSource& settings,
                        const std::string& programFolder)
     : ChatClient(view, userList, settings, programFolder, std::make_unique<UdpSocket>(), steadyClock_,
-                 Connection::RandomKeys())
+                 Connection::RandomKeys(), LookUpAddress)
 {
 }
 
 ChatClient::ChatClient(OutputView& view, UserListView& userList, SettingsSource& settings,
                        const std::string& programFolder, std::unique_ptr<DatagramSocket> socket, const Clock& clock,
-                       Connection::KeySource keys)
-    : settings_(settings), folder_(programFolder), output_(view, userList, folder_), ignores_(output_, folder_),
+                       Connection::KeySource keys, Resolver resolver)
+    : settings_(settings), resolver_(resolver ? std::move(resolver) : [](const std::string& host) {
+          return std::optional<std::string>(host);
+      }),
+      folder_(programFolder), output_(view, userList, folder_), ignores_(output_, folder_),
       connection_(std::move(socket), clock, std::move(keys)), zone_(connection_, *this, settings_, folder_)
 {
     ignores_.LoadPermanent();
@@ -55,21 +66,73 @@ ChatClient::~ChatClient()
 void ChatClient::Connect()
 {
     Print("Initilizing Winsock...", kSlotWhite, true);
+    lookup_.reset();
+    const std::string portText = Settings::Read(settings_, Settings::ServerPort);
+    const std::optional<uint16_t> port = PortFromText(portText);
+    if (!port) {
+        Print("ERROR: The Port setting \"" + portText + "\" is not a number from 1 to 65535. Check your settings.",
+              kSlotWhite, true);
+        Print(kCommandHelpHint, kSlotWhite, true);
+        return;
+    }
+    port_ = *port;
     const std::string host = Settings::Read(settings_, Settings::ServerIP);
-    const uint16_t port = PortFromText(Settings::Read(settings_, Settings::ServerPort));
-    if (connection_.Open(host, port)) {
+    if (IsNumericAddress(host)) {
+        OpenAndBegin(host);
+        return;
+    }
+    // The rest of the lines follow when the answer is in.
+    auto lookup = std::make_shared<Lookup>();
+    lookup_ = lookup;
+    std::thread([lookup, resolve = resolver_, host] {
+        std::optional<std::string> address = resolve(host);
+        const std::lock_guard<std::mutex> lock(lookup->mutex);
+        lookup->address = std::move(address);
+        lookup->done = true;
+    }).detach();
+}
+
+void ChatClient::FinishLookup()
+{
+    std::optional<std::string> address;
+    {
+        const std::lock_guard<std::mutex> lock(lookup_->mutex);
+        if (!lookup_->done)
+            return;
+        address = lookup_->address;
+    }
+    lookup_.reset();
+    if (!address) {
+        Print("ERROR: The Server \"" + Settings::Read(settings_, Settings::ServerIP) +
+                  "\" could not be found. Check your settings.",
+              kSlotWhite, true);
+        Print(kCommandHelpHint, kSlotWhite, true);
+        return;
+    }
+    OpenAndBegin(*address);
+}
+
+void ChatClient::OpenAndBegin(const std::string& address)
+{
+    if (connection_.Open(address, port_)) {
         Print("Successfully Initilized!", kSlotWhite, true);
         connection_.Begin();
     } else {
-        Print("ERROR: Winsock Fialed to Initilize properly. Check your settings.", kSlotWhite, true);
+        Print(kSocketFailed, kSlotWhite, true);
     }
     Print(kCommandHelpHint, kSlotWhite, true);
 }
 
-void ChatClient::Disconnect() { connection_.Disconnect(false, false); }
+void ChatClient::Disconnect()
+{
+    lookup_.reset();
+    connection_.Disconnect(false, false);
+}
 
 void ChatClient::Step()
 {
+    if (lookup_)
+        FinishLookup();
     if (connection_.PollReadable())
         connection_.ReceiveOne();
     connection_.Tick();

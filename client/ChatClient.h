@@ -9,6 +9,7 @@
 #include "zone/Zone.h"
 #include "zone/ZoneConsole.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,19 +22,28 @@ class SettingsSource;
 // timer calls Step; tests, fuzz targets and benchmarks call it the same way.
 class ChatClient final : private ZoneConsole {
 public:
-    // The program's own: a UDP socket, the monotonic clock and random session keys.
+    // A host name to a dotted quad, or nothing; it runs on a thread of its own.
+    using Resolver = std::function<std::optional<std::string>(const std::string& host)>;
+
+    // The program's own: a UDP socket, the monotonic clock, random session keys
+    // and the system's resolver.
     ChatClient(OutputView& view, UserListView& userList, SettingsSource& settings, const std::string& programFolder);
+    // Tests': a name resolves to itself unless a resolver is given.
     ChatClient(OutputView& view, UserListView& userList, SettingsSource& settings, const std::string& programFolder,
-               std::unique_ptr<DatagramSocket> socket, const Clock& clock, Connection::KeySource keys);
+               std::unique_ptr<DatagramSocket> socket, const Clock& clock, Connection::KeySource keys,
+               Resolver resolver = {});
     ~ChatClient() override;
     ChatClient(const ChatClient&) = delete;
     ChatClient& operator=(const ChatClient&) = delete;
 
     // File → Connect: opens the socket on the configured server and starts the
-    // key exchange, saying how it went.
+    // key exchange, saying how it went. A host name is looked up first, off the
+    // GUI thread; the connection starts in the Step that finds the answer.
     void Connect();
-    // File → DisConnect.
+    // File → DisConnect; it also ends a look-up or a reconnect that is pending.
     void Disconnect();
+    // Connected, looking the server up, or waiting to reconnect: what the menu shows.
+    bool Connected() const { return lookup_ != nullptr || connection_.Connected(); }
     // One tick: at most one datagram in, the periodic jobs, at most one piece shown.
     void Step();
     // Enter in the input line; `selected` is the player list's selected name.
@@ -60,7 +70,15 @@ private:
     bool IsIgnored(const std::string& name) const override;
     bool RunLocalCommand(const std::string& line) override;
 
+    // A look-up on its own thread; the thread may outlive the client.
+    struct Lookup;
+    void OpenAndBegin(const std::string& address);
+    void FinishLookup();
+
     SettingsSource& settings_;
+    Resolver resolver_;
+    std::shared_ptr<Lookup> lookup_;
+    uint16_t port_ = 0;
     SteadyClock steadyClock_;
     ProgramFolder folder_;
     ChatOutput output_;

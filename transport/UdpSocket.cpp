@@ -59,6 +59,21 @@ bool LookUpIPv4(const std::string& host, sockaddr_in& address)
 
 } // namespace
 
+bool IsNumericAddress(const std::string& host)
+{
+    in_addr parsed{};
+    return inet_pton(AF_INET, host.c_str(), &parsed) == 1;
+}
+
+std::optional<std::string> LookUpAddress(const std::string& host)
+{
+    sockaddr_in address{};
+    char text[INET_ADDRSTRLEN] = {};
+    if (!LookUpIPv4(host, address) || inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr)
+        return std::nullopt;
+    return std::string(text);
+}
+
 UdpSocket::UdpSocket() : handle_(kNoSocket)
 {
     if (instanceCount++ == 0 && !libraryStarted)

@@ -3,7 +3,14 @@
 #include "transport/DatagramSocket.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+// A dotted quad needs no look-up.
+bool IsNumericAddress(const std::string& host);
+// The first IPv4 address of a host, as a dotted quad; nothing when it has none.
+// It may wait long on a slow resolver: the client calls it off the GUI thread.
+std::optional<std::string> LookUpAddress(const std::string& host);
 
 // The UDP socket under the Connection. Each instance counts itself process-wide:
 // the first one starts the socket library, the last one shuts it down (only

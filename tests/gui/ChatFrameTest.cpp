@@ -32,6 +32,10 @@ TEST_F(ChatFrameTest, OpensWhiteOnBlackWithTheHintAndConnectAndDisconnectSwitchT
     EXPECT_TRUE(bar->IsEnabled(kIdConnect));
     EXPECT_FALSE(bar->IsEnabled(kIdDisconnect));
     EXPECT_EQ(NewLines(), std::vector<std::string>{"Disconnecting..."});
+    // A session that cannot start leaves Connect on offer.
+    frame_->SettingsHandle().WriteString("Server", "Port", "abc");
+    Command(kIdConnect);
+    EXPECT_TRUE(PumpUntil([&] { return bar->IsEnabled(kIdConnect) && !bar->IsEnabled(kIdDisconnect); }));
 }
 
 } // namespace

@@ -87,6 +87,7 @@ public:
     explicit ClientHarness(std::string programFolder = "")
         : programFolder_(programFolder.empty() ? folder.Path() : programFolder)
     {
+        Settings::Write(settings, Settings::ServerPort, "5000");
         Make();
     }
 
@@ -97,7 +98,7 @@ public:
         auto fake = std::make_unique<FakeSocket>();
         socket = server.socket = fake.get();
         client = std::make_unique<ChatClient>(view, users, settings, programFolder_, std::move(fake), clock,
-                                              [] { return kClientKey; });
+                                              [] { return kClientKey; }, resolver);
     }
 
     ChatClient& operator*() { return *client; }
@@ -179,6 +180,7 @@ public:
     FakeOutputView view;
     FakeUserListView users;
     ManualClock clock;
+    ChatClient::Resolver resolver; // empty: a name resolves to itself
     ServerEnd server;
     FakeSocket* socket = nullptr;
     std::unique_ptr<ChatClient> client;
