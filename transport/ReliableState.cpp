@@ -123,6 +123,15 @@ bool ReliableState::TakeNextPiece(Packet& piece)
     return true;
 }
 
+uint64_t ReliableState::QueuedTransferBytes() const
+{
+    uint64_t bytes = 0;
+    for (const std::deque<Packet>& transfer : transfers_)
+        for (const Packet& piece : transfer)
+            bytes += piece.Size();
+    return bytes;
+}
+
 void ReliableState::DropStartedTransfer()
 {
     if (frontStarted_ && !transfers_.empty())

@@ -69,6 +69,8 @@ public:
     // remaining pieces into a broken packet, so it goes; those not begun wait.
     void DropStartedTransfer();
     const std::deque<std::deque<Packet>>& Transfers() const { return transfers_; }
+    // Bytes of the pieces waiting in the transfer queue.
+    uint64_t QueuedTransferBytes() const;
 
 private:
     std::multimap<uint32_t, Packet> pending_;

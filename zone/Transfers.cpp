@@ -8,7 +8,9 @@
 #include "zone/ZoneConsole.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -49,17 +51,61 @@ std::string MapPath(const Zone& zone, const std::string& name)
 {
     if (!IsSafeServerFileName(name))
         return "";
-    return zone.Folder().Path() + "Maps" + kPathSeparator + name;
+    return zone.Folder().PathOf("Maps") + kPathSeparator + name;
 }
 
-// Whole file back as 0x16, reliably, in pieces when big.
+// Files the server pushes or asks for live in a folder that holds nothing else.
+std::string FilesFolder(const Zone& zone) { return zone.Folder().PathOf("Files") + kPathSeparator; }
+
+// The checksum of the local map, read again only when its size or time changed:
+// a server may name the same large map over and over.
+uint32_t LocalMapChecksum(Zone& zone, const std::string& path)
+{
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    const std::filesystem::file_time_type time = std::filesystem::last_write_time(path, error);
+    if (error)
+        return 0;
+    Zone::MapState& map = zone.map;
+    if (path != map.checkedPath || size != map.checkedSize || time != map.checkedTime) {
+        map.checkedSum = FileChecksum(path);
+        map.checkedPath = path;
+        map.checkedSize = size;
+        map.checkedTime = time;
+    }
+    return map.checkedSum;
+}
+
+// Into a file of its own first, then over the old copy: a failed write leaves
+// the map that was there.
+bool SaveMap(const std::string& path, const std::string& bytes)
+{
+    const std::string part = path + ".part";
+    File file(std::fopen(part.c_str(), "wb"));
+    bool saved = file && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    saved = file && std::fclose(file.release()) == 0 && saved;
+    std::error_code error;
+    if (saved)
+        std::filesystem::rename(part, path, error);
+    if (!saved || error)
+        std::filesystem::remove(part, error);
+    return saved && !error;
+}
+
+// Whole file back as 0x16, reliably, in pieces when big. A file already waiting
+// to go is not read again, and the queue holds no more than one transfer's worth.
 void SendFile(Zone& zone, const std::string& localName, const std::string& sendAs)
 {
+    Connection& link = zone.Link();
+    if (link.Reliable().Transfers().empty())
+        zone.queuedUploads.clear();
+    if (zone.queuedUploads.count(localName) != 0)
+        return;
     std::string contents;
     if (IsSafeServerFileName(localName)) {
         // Opened for reading and writing, as for every file the client owns: a
         // read-only file is not sent.
-        File file(std::fopen((zone.Folder().Path() + localName).c_str(), "r+b"));
+        File file(std::fopen((FilesFolder(zone) + localName).c_str(), "r+b"));
         if (file) {
             char buffer[65536];
             size_t n = 0;
@@ -69,7 +115,9 @@ void SendFile(Zone& zone, const std::string& localName, const std::string& sendA
                 contents.append(buffer, n);
         }
     }
-    if (contents.empty() || contents.size() + kFileDataOffset > Connection::kMaxTransferSize) {
+    const uint64_t size = contents.size() + kFileDataOffset;
+    if (contents.empty() || size > Connection::kMaxTransferSize ||
+        link.Reliable().QueuedTransferBytes() + size > Connection::kMaxTransferSize) {
         zone.Console().Print("Failed to open file for sending: " + localName, kSlotGreen, true);
         return;
     }
@@ -78,7 +126,9 @@ void SendFile(Zone& zone, const std::string& localName, const std::string& sendA
     out.WriteText(sendAs, kNameOffset, kNameWidth);
     out.AppendBytes(contents);
     // Reliably; one too big for a datagram goes out as reliable pieces.
-    zone.Link().SendReliable(std::move(out));
+    link.SendReliable(std::move(out));
+    if (!link.Reliable().Transfers().empty())
+        zone.queuedUploads[localName] = size;
     zone.Console().Print("File Sent: " + sendAs, kSlotGreen, true);
 }
 
@@ -86,11 +136,16 @@ void SendFile(Zone& zone, const std::string& localName, const std::string& sendA
 
 void HandleMapInformation(Zone& zone, const Packet& packet)
 {
-    const std::string path = MapPath(zone, packet.ReadText(kNameOffset, kNameWidth));
+    const std::string name = packet.ReadText(kNameOffset, kNameWidth);
+    const std::string path = MapPath(zone, name);
     // A refused name counts as a missing file.
-    const uint32_t local = path.empty() ? 0 : FileChecksum(path);
+    const uint32_t local = path.empty() ? 0 : LocalMapChecksum(zone, path);
     if (local != packet.ReadU32(kMapChecksumOffset)) {
+        // Asked for once in an arena, however often the server names it.
+        if (zone.map.requested == name)
+            return;
         zone.White("Map File Checksums are Incorrect, attempting to download a new map from the Server.");
+        zone.map.requested = name;
         Packet request(1);
         request.WriteU8(kMapRequestType, 0);
         zone.Link().SendReliable(request);
@@ -102,9 +157,13 @@ void HandleMapInformation(Zone& zone, const Packet& packet)
 
 void HandleMapFile(Zone& zone, const Packet& packet)
 {
-    const std::string path = MapPath(zone, packet.ReadText(kNameOffset, kNameWidth));
-    File file(path.empty() ? nullptr : std::fopen(path.c_str(), "wb"));
-    if (!file) {
+    // Only the map asked for, and only once: nobody else's maps fill the disk.
+    const std::string name = packet.ReadText(kNameOffset, kNameWidth);
+    if (name.empty() || name != zone.map.requested)
+        return;
+    zone.map.requested.clear();
+    const std::string path = MapPath(zone, name);
+    if (path.empty()) {
         FailAndDisconnect(zone, "Fatal Error: Could not create Local Map File.");
         return;
     }
@@ -113,14 +172,16 @@ void HandleMapFile(Zone& zone, const Packet& packet)
     const bool inflated = size > kMapDataOffset &&
                           InflateZlib(packet.ByteAt(kMapDataOffset), size - kMapDataOffset, map, kMaxMapBytes);
     if (!inflated) {
-        file.reset(); // the file just created stays empty
         FailAndDisconnect(zone, "Unable to Decompress Server Map File.");
         return;
     }
-    std::fwrite(map.data(), 1, map.size(), file.get());
-    file.reset();
+    // Chat needs no tile grid: a map that cannot be saved is used from memory.
+    if (!SaveMap(path, map) && !zone.map.unsavedSaid) {
+        zone.White("Could not save the Map File; it is used from memory for this session.");
+        zone.map.unsavedSaid = true;
+    }
     zone.White("Map File Download Complete. Loading Map File...");
-    LoadOrDisconnect(zone, path, zone.tiles);
+    LoadTiles(map, zone.tiles);
 }
 
 void HandleIncomingFile(Zone& zone, const Packet& packet)
@@ -128,9 +189,12 @@ void HandleIncomingFile(Zone& zone, const Packet& packet)
     std::string name = packet.ReadText(kNameOffset, kNameWidth);
     if (name.empty())
         name = kDefaultFileName;
-    const bool written = IsSafeServerFileName(name) && !IsReservedFileName(name) &&
-                         WriteTextFile(zone.Folder().Path(), name, packet.BytesAsString(kFileDataOffset, 0),
-                                       false);
+    bool written = false;
+    if (IsSafeServerFileName(name) && !IsReservedFileName(name)) {
+        std::error_code ignored;
+        std::filesystem::create_directory(FilesFolder(zone), ignored);
+        written = WriteTextFile(FilesFolder(zone), name, packet.BytesAsString(kFileDataOffset, 0), false);
+    }
     if (written)
         zone.Console().Print("File recieved: " + name, kSlotGreen, true);
     else

@@ -81,6 +81,7 @@ void Zone::StoreArenaSettings(const Packet& packet)
 
 void Zone::LeaveArenaState()
 {
+    map.requested.clear();
     inArena_ = false;
     ownRecordSeen_ = false;
     ownPlayerId_ = PlayerTable::kNoPlayer;
@@ -106,6 +107,7 @@ void Zone::OnPositionDue() { SendPosition(*this); }
 
 void Zone::OnSessionEnded()
 {
+    map.requested.clear();
     inArena_ = false;
     ownRecordSeen_ = false;
     players.Clear(false);

@@ -7,6 +7,8 @@
 #include "zone/ReceptionFilters.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <string>
 
 class ProgramFolder;
@@ -42,6 +44,19 @@ public:
     AwayState away;
     RecentSenders recentSenders;
     TileGrid tiles;
+
+    // The arena map: the one asked for in this arena, until it arrives, and the
+    // checksum of the local copy last read, with the size and time it then had.
+    struct MapState {
+        std::string requested;
+        std::string checkedPath;
+        uintmax_t checkedSize = 0;
+        std::filesystem::file_time_type checkedTime{};
+        uint32_t checkedSum = 0;
+        bool unsavedSaid = false;
+    } map;
+    // Files the server asked for that wait in the transfer queue, by local name.
+    std::map<std::string, uint64_t> queuedUploads;
 
     uint16_t OwnPlayerId() const { return ownPlayerId_; }
     void SetOwnPlayerId(uint16_t id) { ownPlayerId_ = id; }

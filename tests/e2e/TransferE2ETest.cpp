@@ -55,9 +55,11 @@ protected:
                 lines.push_back(line);
         return lines;
     }
-    void ExpectMapLoaded()
+    void ExpectMapLoaded(bool onDisk = true)
     {
-        EXPECT_TRUE(ReadWholeFile(program + "Maps/arena.lvl") == map.contents);
+        if (onDisk) {
+            EXPECT_TRUE(ReadWholeFile(program + "Maps/arena.lvl") == map.contents);
+        }
         for (const auto& cell : tiles)
             ASSERT_EQ(Zone().tiles.At(cell.first.first, cell.first.second), cell.second);
     }
@@ -66,11 +68,12 @@ protected:
     std::map<std::pair<uint32_t, uint32_t>, uint8_t> tiles;
 };
 
-TEST_F(Transfers, BadMapDataDisconnectsAndTheNextConnectDownloadsTheSoundMap)
+TEST_F(Transfers, BadMapDataDisconnectsKeepsTheOldCopyAndTheNextConnectDownloadsTheSoundMap)
 {
     for (const bool bomb : {false, true}) {
         SCOPED_TRACE(bomb ? "decompression bomb" : "corrupted");
-        std::filesystem::remove(program + "Maps/arena.lvl");
+        MadeFolder(program + "Maps");
+        WriteWholeFile(program + "Maps/arena.lvl", "an older map");
         SimMap bad = map;
         bad.compressedData = ZonePackets::Compress(bomb ? std::string((size_t(64) << 20) + 1, '\0') : map.contents);
         if (!bomb)
@@ -79,9 +82,8 @@ TEST_F(Transfers, BadMapDataDisconnectsAndTheNextConnectDownloadsTheSoundMap)
         Start(WithMap(bad));
         ASSERT_TRUE(Disconnected());
         EXPECT_EQ(MapLines(), (std::vector<std::string>{kMapChecksumsDiffer, kMapNotInflated, "Disconnecting..."}));
-        // The file was created before the data failed, and stays empty.
-        EXPECT_TRUE(FileExists(program + "Maps/arena.lvl"));
-        EXPECT_EQ(ReadWholeFile(program + "Maps/arena.lvl"), "");
+        // The copy that was there stays, and nothing half-written is left beside it.
+        EXPECT_EQ(FilesUnder(program + "Maps"), (std::map<std::string, std::string>{{"arena.lvl", "an older map"}}));
 
         // Nothing is left behind: connecting again, through a rough network, to a sound map works.
         server->Script().map = map;
@@ -148,6 +150,11 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
     server->PushFile("Ignore.txt", "Alice\r\n");
     expected.push_back("Unable to open local file for Writing. File recieve failed for: Ignore.txt");
     colours.push_back(ChatOutput::SlotColour(kSlotWhite));
+    // Whatever else it pushes lands in Files: a library of the build tree stays as it was.
+    WriteWholeFile(program + "libquillon_gui.a", "the real library");
+    server->PushFile("libquillon_gui.a", "the server's code");
+    expected.push_back("File recieved: libquillon_gui.a");
+    colours.push_back(ChatOutput::SlotColour(0));
     // A local name may be long; a long one that climbs out is refused the same way.
     const std::string climbing = "../../../../../../../../../../../../../../../../../../../../etc/passwd";
     server->RequestFile(climbing, "stolen");
@@ -157,7 +164,13 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
     EXPECT_EQ(NewLines(), expected);
     EXPECT_EQ(lineColours, colours);
     EXPECT_TRUE(server->Files().empty());
-    EXPECT_EQ(FilesUnder(sandbox.Path()), before);
+    auto after = FilesUnder(sandbox.Path());
+    EXPECT_EQ(after.at("Quillon/Files/libquillon_gui.a"), "the server's code");
+    after.erase("Quillon/Files/libquillon_gui.a");
+    after.erase("Quillon/Files");
+    EXPECT_EQ(after.at("Quillon/libquillon_gui.a"), "the real library");
+    after.erase("Quillon/libquillon_gui.a");
+    EXPECT_EQ(after, before);
 
     SendChat(Zone(), "still here", 2, 0, false);
     ASSERT_TRUE(SettleDown());
@@ -168,15 +181,18 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
 
 TEST_F(Transfers, FilesTravelWholeBothWaysThroughARoughNetwork)
 {
-    WriteWholeFile(program + "news.txt", std::string(5000, 'o')); // older and longer
+    // The server's files live in a folder of their own.
+    const std::string files = MadeFolder(program + "Files/");
+    WriteWholeFile(files + "news.txt", std::string(5000, 'o')); // older and longer
     const std::string small = Pattern(400, 1);
     // A packet of 519 bytes, the largest sent reliably as it is (the reliable layer then splits it).
     const std::string edge = Pattern(502, 3);
     const std::string big = Pattern(5000, 2);
-    WriteWholeFile(program + "small.dat", small);
-    WriteWholeFile(program + "edge.dat", edge);
-    WriteWholeFile(program + "big.dat", big);
-    WriteWholeFile(program + "empty.dat", "");
+    WriteWholeFile(files + "small.dat", small);
+    WriteWholeFile(files + "edge.dat", edge);
+    WriteWholeFile(files + "big.dat", big);
+    WriteWholeFile(files + "empty.dat", "");
+    WriteWholeFile(program + "missing.dat", "beside the program: not the server's to ask for");
     Start();
     ASSERT_TRUE(EnterArena(kRoughNetwork));
     NewLines();
@@ -193,10 +209,10 @@ TEST_F(Transfers, FilesTravelWholeBothWaysThroughARoughNetwork)
     server->RequestFile("empty.dat", "nothing.dat");
     ASSERT_TRUE(StepUntil([this] { return server->Files().size() >= 3 && Settled(); }, 50000));
 
-    EXPECT_EQ(ReadWholeFile(program + "news.txt"), news);
-    EXPECT_EQ(ReadWholeFile(program + "rules.bin"), rules);
-    EXPECT_TRUE(FileExists(program + "empty.txt"));
-    EXPECT_EQ(ReadWholeFile(program + "empty.txt"), "");
+    EXPECT_EQ(ReadWholeFile(files + "news.txt"), news);
+    EXPECT_EQ(ReadWholeFile(files + "rules.bin"), rules);
+    EXPECT_TRUE(FileExists(files + "empty.txt"));
+    EXPECT_EQ(ReadWholeFile(files + "empty.txt"), "");
 
     struct Back {
         std::string name, contents;
@@ -225,6 +241,53 @@ TEST_F(Transfers, FilesTravelWholeBothWaysThroughARoughNetwork)
                           }));
     EXPECT_EQ(lineColours, std::vector<Rgb>(8, ChatOutput::SlotColour(0)));
     EXPECT_TRUE(sim->Violations().empty());
+}
+
+// A hostile zone may send maps nobody asked for, over and over, ask for the same
+// file again and again, or meet a program folder where nothing can be saved.
+TEST_F(Transfers, OnlyTheMapAskedForIsTakenOnceAndOneThatCannotBeSavedIsUsedFromMemory)
+{
+    WriteWholeFile(program + "Maps", "a file where the Maps folder would be: nothing can be saved in it");
+    Start(WithMap(map));
+    ASSERT_TRUE(EnterArena());
+    EXPECT_EQ(MapLines(), (std::vector<std::string>{kMapChecksumsDiffer,
+                                                    "Could not save the Map File; it is used from memory for this "
+                                                    "session.",
+                                                    kMapDownloaded}));
+    ExpectMapLoaded(false);
+
+    SimMap other = map;
+    other.name = "other.lvl";
+    other.contents = std::string(4000, '\x01');
+    for (int i = 0; i < 3; ++i) {
+        server->SendMapFile(other);
+        server->SendMapFile(map);
+    }
+    server->SendMapInformation(map); // still no saved copy: asked for once more in this arena, not again
+    server->SendMapInformation(map);
+    ASSERT_TRUE(SettleDown());
+    EXPECT_EQ(server->MapRequests().size(), 2u);
+    EXPECT_EQ(MapLines(), (std::vector<std::string>{kMapChecksumsDiffer, kMapDownloaded}));
+    ExpectMapLoaded(false);
+    EXPECT_TRUE(Zone().InArena());
+
+    // A file asked for again while it waits to go is not read or queued twice.
+    const std::string files = MadeFolder(program + "Files/");
+    WriteWholeFile(files + "big.dat", Pattern(600000, 4));
+    WriteWholeFile(files + "more.dat", Pattern(16u << 20, 5).substr(0, (16u << 20) - 500000));
+    for (int i = 0; i < 20; ++i)
+        server->RequestFile("big.dat", "up.dat");
+    server->RequestFile("more.dat", "more.dat"); // would take the queue past one transfer's worth
+    std::vector<std::string> lines;
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            for (const std::string& line : NewLines())
+                lines.push_back(line);
+            return lines.size() >= 2;
+        },
+        2000));
+    EXPECT_EQ(Link().Reliable().Transfers().size(), 1u);
+    EXPECT_EQ(lines, (std::vector<std::string>{"File Sent: up.dat", "Failed to open file for sending: more.dat"}));
 }
 
 } // namespace
