@@ -13,6 +13,28 @@ constexpr const char* kDefaultLogName = "session.log";
 
 std::string LogFolderPrefix() { return std::string("Logs") + kPathSeparator; }
 
+// A plain file name: nothing that leads out of the Logs folder.
+bool ValidLogName(const std::string& name)
+{
+    return name.find_first_of("/\\:") == std::string::npos && name.find("..") == std::string::npos;
+}
+
+// The window's text as the log files hold it: lines end in CR LF, the last one too.
+std::string AsLogText(const std::string& shown)
+{
+    std::string converted;
+    converted.reserve(shown.size() + shown.size() / 32 + 2);
+    for (char c : shown) {
+        if (c == '\n')
+            converted += "\r\n";
+        else
+            converted.push_back(c);
+    }
+    if (!converted.empty())
+        converted += "\r\n";
+    return converted;
+}
+
 struct KindLook {
     Rgb colour;
     int image;
@@ -75,10 +97,11 @@ Rgb ChatOutput::SlotColour(int colourSlot)
 
 void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
 {
-    QueuedLine line{SlotColour(colourSlot), pendingLineBreak_ ? "\n" + text : text};
+    const std::string shown = Visible(text);
+    QueuedLine line{SlotColour(colourSlot), pendingLineBreak_ ? "\n" + shown : shown};
     queuedBytes_ += line.text.size();
     queue_.push_back(std::move(line));
-    WriteLog(text, endLine);
+    WriteLog(shown, endLine);
     pendingLineBreak_ = endLine;
     while (queue_.size() > 1 && (queue_.size() > kMaxQueuedPieces || queuedBytes_ > kMaxQueuedBytes))
         DropOldestLine();
@@ -101,14 +124,16 @@ void ChatOutput::FlushOneLine()
     if ((queue_.empty() && skippedLines_ == 0) || !view_.IsAtEnd())
         return;
     if (skippedLines_ > 0) {
-        view_.AppendStyled("\n(" + std::to_string(skippedLines_) +
-                               " lines skipped: they came faster than the window can show them)",
-                           kWhite);
+        const std::string notice = "\n(" + std::to_string(skippedLines_) +
+                                   " lines skipped: they came faster than the window can show them)";
+        view_.AppendStyled(notice, kWhite);
+        shownBytes_ += notice.size();
         skippedLines_ = 0;
         return;
     }
     const QueuedLine& front = queue_.front();
     view_.AppendStyled(front.text, front.colour);
+    shownBytes_ += front.text.size();
     queuedBytes_ -= front.text.size();
     queue_.pop_front();
 }
@@ -121,9 +146,9 @@ void ChatOutput::AddUser(const std::string& name, int kind)
 {
     int index = 0;
     const int count = userList_.Count();
-    while (index < count && CompareNamesNoCase(userList_.TextAt(index), name) < 0)
+    while (index < count && CompareNamesNoCase(userList_.TextAt(index), Visible(name)) < 0)
         ++index;
-    userList_.Insert(index, name);
+    userList_.Insert(index, Visible(name));
     const KindLook look = LookOfKind(kind);
     userList_.SetLook(index, look.colour, look.image);
 }
@@ -132,7 +157,7 @@ int ChatOutput::FindUser(const std::string& name) const
 {
     const int count = userList_.Count();
     for (int i = 0; i < count; ++i)
-        if (CompareNamesNoCase(userList_.TextAt(i), name) == 0)
+        if (CompareNamesNoCase(userList_.TextAt(i), Visible(name)) == 0)
             return i;
     return -1;
 }
@@ -157,32 +182,57 @@ void ChatOutput::SetUserKind(const std::string& name, int kind)
 
 void ChatOutput::ToggleLog(const std::string& name)
 {
-    if (!logging_) {
-        logPath_ = LogFolderPrefix() + (name.empty() ? kDefaultLogName : name);
-        logging_ = true;
-        Print("Opened Logfile: ", kSlotGreen);
-    } else {
+    if (logging_) {
         logging_ = false;
         Print("Closed Logfile: ", kSlotGreen);
+        Print(logPath_.substr(LogFolderPrefix().size()), kSlotGreen, true);
+        return;
     }
-    Print(logPath_.substr(LogFolderPrefix().size()), kSlotGreen, true);
+    if (StartLog(name.empty() ? kDefaultLogName : name)) {
+        Print("Opened Logfile: ", kSlotGreen);
+        Print(logPath_.substr(LogFolderPrefix().size()), kSlotGreen, true);
+    }
+}
+
+// False, and said why, when the name or the file will not do.
+bool ChatOutput::StartLog(const std::string& fileName)
+{
+    if (!ValidLogName(fileName)) {
+        Print("Invalid Logfile Name (no folders): " + fileName, kSlotWhite, true);
+        return false;
+    }
+    if (!WriteTextFile(folder_.Path(), LogFolderPrefix() + fileName, std::string(), true)) {
+        Print("Unable to open Logfile: " + fileName, kSlotWhite, true);
+        return false;
+    }
+    logPath_ = LogFolderPrefix() + fileName;
+    logging_ = true;
+    shownBeforeLog_ = shownBytes_;
+    return true;
 }
 
 void ChatOutput::SaveBuffer(const std::string& name)
 {
-    const std::string fileName = name.empty() ? kDefaultLogName : name;
+    const std::string current = logging_ ? logPath_.substr(LogFolderPrefix().size()) : std::string();
+    const std::string fileName = !name.empty() ? name : logging_ ? current : kDefaultLogName;
+    if (!ValidLogName(fileName)) {
+        Print("Invalid Logfile Name (no folders): " + fileName, kSlotWhite, true);
+        return;
+    }
     Print("Saving Buffer To: ", kSlotGreen);
     Print(fileName, kSlotGreen, true);
-    std::string shown = view_.ShownText();
-    std::string converted;
-    converted.reserve(shown.size() + shown.size() / 32);
-    for (char c : shown) {
-        if (c == '\n')
-            converted += "\r\n";
-        else
-            converted.push_back(c);
+    const std::string shown = view_.ShownText();
+    if (logging_ && fileName == current) {
+        // What the window showed since the log opened is in it already.
+        WriteTextFile(folder_.Path(), logPath_, AsLogText(shown.substr(0, shownBeforeLog_)), true);
+        return;
     }
-    WriteTextFile(folder_.Path(), LogFolderPrefix() + fileName, converted, true);
+    if (!WriteTextFile(folder_.Path(), LogFolderPrefix() + fileName, AsLogText(shown), true)) {
+        Print("Unable to open Logfile: " + fileName, kSlotWhite, true);
+        return;
+    }
+    if (logging_)
+        ToggleLog(std::string());
     ToggleLog(fileName);
 }
 

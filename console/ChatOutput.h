@@ -33,8 +33,11 @@ public:
     void RemoveUser(const std::string& name);
     void SetUserKind(const std::string& name, int kind);
 
-    // Session logging into the Logs folder of the program folder.
+    // Session logging into the Logs folder of the program folder. A name that
+    // would lead out of it is refused, as is a file that cannot be opened.
     void ToggleLog(const std::string& name);
+    // The window into a log file, then logging into it goes on. While logging
+    // into that file already, only what the window showed before is added.
     void SaveBuffer(const std::string& name);
     void WriteLog(const std::string& text, bool endLine);
     bool Logging() const { return logging_; }
@@ -47,6 +50,7 @@ private:
     };
 
     void DropOldestLine();
+    bool StartLog(const std::string& fileName);
     int FindUser(const std::string& name) const;
     void AppendToLogFile(const std::string& bytes);
 
@@ -59,4 +63,7 @@ private:
     bool pendingLineBreak_ = false;
     bool logging_ = false;
     std::string logPath_;
+    // Bytes shown in the window so far, and how many of them were there when the log opened.
+    size_t shownBytes_ = 0;
+    size_t shownBeforeLog_ = 0;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+// A command named a player who is not (or no longer) in the arena; nothing is sent.
+inline constexpr const char* kPlayerNotInArena = "ERROR: Player Not in Arena: ";
+
 class ChatOutput;
 class IgnoreLists;
 class Zone;

@@ -55,8 +55,13 @@ bool SendPrivateToSelected(Zone& zone, const std::string& line, const std::optio
         PrintError(zone, kNoUserSelected);
         return false;
     }
-    // An entry that names nobody goes out to the lookup's "not found" id.
-    SendChat(zone, line, kChatPrivate, zone.players.FindByName(*selected), true);
+    // The list may still show a player who has left: the line stays for another.
+    const uint16_t id = zone.players.FindByName(*selected);
+    if (id == PlayerTable::kNotFound) {
+        zone.White(kPlayerNotInArena + *selected);
+        return false;
+    }
+    SendChat(zone, line, kChatPrivate, id, true);
     return true;
 }
 

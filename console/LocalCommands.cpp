@@ -131,20 +131,31 @@ void RunNoChat(Console& console, const std::string& line)
     ToggleChannel(console, int(LeadingNumber(digits)));
 }
 
+// The name after the command word, without the spaces around it.
+std::string NameAfter(const std::string& line, size_t start)
+{
+    const size_t first = line.find_first_not_of(' ', start);
+    if (first == std::string::npos)
+        return std::string();
+    return line.substr(first, line.find_last_not_of(' ') + 1 - first);
+}
+
 void RunIgnore(Console& console, const std::string& line)
 {
-    if (line.size() <= kBareIgnore)
+    const std::string name = NameAfter(line, kBareIgnore);
+    if (name.empty())
         console.ignores.ShowIgnoreLists(true, false);
     else
-        console.ignores.ToggleIgnore(line.substr(kBareIgnore));
+        console.ignores.ToggleIgnore(name);
 }
 
 void RunPermIgnore(Console& console, const std::string& line)
 {
-    if (line.size() <= kBarePermIgnore)
+    const std::string name = NameAfter(line, kBarePermIgnore);
+    if (name.empty())
         console.ignores.ShowIgnoreLists(false, true);
     else
-        console.ignores.TogglePermIgnore(line.substr(kBarePermIgnore));
+        console.ignores.TogglePermIgnore(name);
 }
 
 void PrintHelp(Console& console)

@@ -1,5 +1,7 @@
 #include "console/PlayerMenu.h"
 
+#include "zone/Names.h"
+
 #include "zone/Zone.h"
 
 #include <string>
@@ -9,7 +11,7 @@ namespace {
 // The player's details as the user list's tool tip shows them (ship counted from 1).
 std::string PlayerToolTip(const Player& player)
 {
-    return "----------------------------------------\n(Name)>  " + player.name + "\n(Sqaud)> " + player.squad +
+    return "----------------------------------------\n(Name)>  " + Visible(player.name) + "\n(Sqaud)> " + Visible(player.squad) +
            "\n(Freq)>    " + std::to_string(player.frequency) + "\n(Ship)>     " +
            std::to_string(uint32_t(player.ship) + 1) + "\n(Points)>  " + std::to_string(player.points) +
            "\n(Wins)>    " + std::to_string(player.wins) + "\n(Losses)> " + std::to_string(player.losses);

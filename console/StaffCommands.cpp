@@ -31,10 +31,17 @@ void SendInArena(Console& console, const std::string& text, bool echo)
         SendChat(console.zone, text, kChatPublic, 0, echo);
 }
 
-void SendToPlayer(Console& console, const std::string& text, const std::string& player)
+// Says what the command does and sends it, when the player is still here.
+void CommandPlayer(Console& console, const std::string& saying, const std::string& text, const std::string& player)
 {
     Zone& zone = console.zone;
-    SendChat(zone, text, kChatPrivate, zone.players.FindByName(player), false);
+    const uint16_t id = zone.players.FindByName(player);
+    if (id == PlayerTable::kNotFound) {
+        zone.White(kPlayerNotInArena + player);
+        return;
+    }
+    zone.White(saying + player);
+    SendChat(zone, text, kChatPrivate, id, false);
 }
 
 } // namespace
@@ -82,18 +89,9 @@ void KickPlayer(Console& console, const std::string& player, const std::string& 
         console.zone.White(kInvalidKickTime);
         return;
     }
-    console.zone.White("Kicking: " + player);
-    SendToPlayer(console, kKickText + minutes, player);
+    CommandPlayer(console, "Kicking: ", kKickText + minutes, player);
 }
 
-void SilencePlayer(Console& console, const std::string& player)
-{
-    console.zone.White("Silencing: " + player);
-    SendToPlayer(console, kSilenceText, player);
-}
+void SilencePlayer(Console& console, const std::string& player) { CommandPlayer(console, "Silencing: ", kSilenceText, player); }
 
-void InfoOnPlayer(Console& console, const std::string& player)
-{
-    console.zone.White("Info On: " + player);
-    SendToPlayer(console, kInfoText, player);
-}
+void InfoOnPlayer(Console& console, const std::string& player) { CommandPlayer(console, "Info On: ", kInfoText, player); }

@@ -36,7 +36,7 @@ void SendPlayerBan(Console& console, const BanOptions& options, const std::strin
 void SendServerLog(Console& console);
 void SendServerLag(Console& console);
 // Say what they do, then send a private command to the player, looked up now:
-// the player may have left since the menu opened.
+// the player may have left since the menu opened, and then nothing is sent.
 void KickPlayer(Console& console, const std::string& player, const std::string& minutes);
 void SilencePlayer(Console& console, const std::string& player);
 void InfoOnPlayer(Console& console, const std::string& player);

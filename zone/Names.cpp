@@ -25,6 +25,14 @@ bool SameNameNoCase(const std::string& a, const std::string& b)
     return a.size() == b.size() && CompareNamesNoCase(a, b) == 0;
 }
 
+std::string Visible(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '\xA4';
+    return text;
+}
+
 std::string LowerName(std::string name)
 {
     for (char& c : name)

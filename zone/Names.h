@@ -7,3 +7,8 @@
 int CompareNamesNoCase(const std::string& a, const std::string& b);
 bool SameNameNoCase(const std::string& a, const std::string& b);
 std::string LowerName(std::string name);
+
+// Text from the server as the window shows it: each control character (line
+// breaks and tabs among them) as a visible currency sign, so that it can neither
+// break a line nor forge one. What is kept or sent stays as it came.
+std::string Visible(std::string text);

@@ -61,7 +61,7 @@ void PlayerTable::Clear(bool silent)
 uint16_t PlayerTable::FindByName(const std::string& name) const
 {
     for (const Player& player : players_)
-        if (player.inUse && SameNameNoCase(player.name, name))
+        if (player.inUse && SameNameNoCase(Visible(player.name), Visible(name)))
             return player.id;
     return kNotFound;
 }

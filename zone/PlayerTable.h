@@ -47,7 +47,8 @@ public:
     const std::string& NameOf(uint32_t id) const;
     // Empties every slot; unless silent, takes every name off the user list first.
     void Clear(bool silent);
-    // The id of the first present player of that name, without regard to case, or kNotFound.
+    // The id of the first present player of that name, without regard to case, or
+    // kNotFound; a name from the player list, with its control characters made visible, finds them too.
     uint16_t FindByName(const std::string& name) const;
 
     // The user-list kind of a player, judged against the client's own player.

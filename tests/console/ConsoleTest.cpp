@@ -90,8 +90,6 @@ TEST_F(ConsoleTest, TypedLinesBecomeTheirPacketsOrKeepTheirText)
     // clang-format off
     const struct { std::string line; std::optional<std::string> selected; std::string packetHex, echo; } rows[] = {
         {"\"freq", "bob", "06 04 00 0700 66726571 00", me + "freq"},
-        // The selected entry names nobody present: the lookup's "not found" id goes out.
-        {"/psst", "Ghost", "06 05 00 0102 70737374 00", me + "psst"},
         {":Bob:hi", {}, "06 05 00 0300 6869 00", me + "hi"},
         {";10;x", {}, "06 09 00 0000 3B313B31303B78 00", "1:Me> 10;x"},
         // "=" takes the number at the start of the rest, as atoi reads it.
@@ -105,11 +103,13 @@ TEST_F(ConsoleTest, TypedLinesBecomeTheirPacketsOrKeepTheirText)
         EXPECT_EQ(sent[0], HexPacket(row.packetHex));
     }
 
-    // A frequency message needs a player to take the frequency from; a lone prefix says nothing.
+    // Messages to a selected player need one who is here; a lone prefix says nothing.
     EXPECT_FALSE(h->Submit("\"hi", "Ghost"));
+    EXPECT_FALSE(h->Submit("/psst", "Ghost"));
     for (const char* lone : {"'", "\"", "/", ":", ";", "=", "?", ""})
         EXPECT_FALSE(h->Submit(lone, "Bob")) << lone;
-    EXPECT_THAT(Shown(), ElementsAre("ERROR: No Team Selected for Team Message."));
+    EXPECT_THAT(Shown(), ElementsAre("ERROR: No Team Selected for Team Message.", "ERROR: Player Not in Arena: Ghost"));
+    EXPECT_TRUE(h.TakeSentZone().empty());
     h->Disconnect();
     EXPECT_FALSE(h->Submit("hello", {}));
     EXPECT_EQ(h.TakeSent().size(), 2u); // the goodbye only
@@ -152,11 +152,13 @@ TEST_F(ConsoleTest, CommandWordsMatchWithoutRegardToCaseAndEachSwitchSaysWhatItD
 
 TEST_F(ConsoleTest, IgnoreCommandsToggleTheNameAndOnlyThePermanentListIsStored)
 {
-    for (const char* line : {"?ignore Bob", "?ignore bob", "?ignore  spaced", "?pignore Zed", "?pignore amy",
-                             "?pignore ZED", "?ignore ", "?PIGNORE"})
+    // The name goes without the spaces around it.
+    EXPECT_EQ(Type("?ignore Bob "), Texts{"Ignoring: Bob"});
+    for (const char* line : {"?ignore bob", "?ignore  two words ", "?pignore Zed", "?pignore amy", "?pignore ZED",
+                             "?ignore  ", "?PIGNORE"})
         Type(line);
     h->Ignores().ShowIgnoreLists(true, true);
-    EXPECT_EQ(Shown(), (Texts{"Perminent Ignore List:", " - amy", "Temporary Ignore List:", " -  spaced"}));
+    EXPECT_EQ(Shown(), (Texts{"Perminent Ignore List:", " - amy", "Temporary Ignore List:", " - two words"}));
     EXPECT_TRUE(h->Ignores().IsIgnored("AMY"));
     EXPECT_FALSE(h->Ignores().IsIgnored("Bob"));
     EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Ignore.txt"), "amy\r\n");
@@ -173,33 +175,49 @@ TEST_F(ConsoleTest, IgnoreCommandsToggleTheNameAndOnlyThePermanentListIsStored)
     EXPECT_FALSE(h->Ignores().IsIgnored("beta"));
 }
 
-TEST_F(ConsoleTest, LogBufferSavesWhatIsShownThenLogsIntoTheSameFile)
+TEST(LogTest, LogBufferSavesTheWindowThenLogsOnAndNeverWritesOutsideLogs)
 {
-    Out().Print("first", 16, true);
-    Out().Print("second", 2, true);
-    Shown();
+    ClientHarness h;
+    ChatOutput& out = h->Output();
+    Console& commands = h->Commands();
+    const auto log = [&](const std::string& name) { return ReadWholeFile(h.folder.Path() + "Logs/" + name); };
+    out.Print("first", 16, true);
+    out.Print("second", 2, true);
+    h.ClearLines();
     h.view.atEnd = false; // scrolled back: this piece waits in the queue
-    Out().Print("waiting", 16, true);
-    h.view.runs.clear();
-    h.view.runs.push_back({"first\nsecond", {}});
-    EXPECT_TRUE(h->Submit("?logbuffer saved.log", {}));
-    EXPECT_EQ(Log("saved.log"), "first\r\nsecondOpened Logfile: saved.log\r\n");
-    EXPECT_TRUE(Out().Logging());
+    out.Print("waiting", 16, true);
+    EXPECT_TRUE(RunLocalCommand(commands, "?logbuffer saved.log"));
+    EXPECT_EQ(log("saved.log"), "first\r\nsecond\r\nOpened Logfile: saved.log\r\n");
+    h.view.atEnd = true;
+    EXPECT_THAT(h.Lines(), ElementsAre("waiting", "Saving Buffer To: saved.log", "Opened Logfile: saved.log"));
+    h.ClearLines();
 
-    // With logging on: its announcement goes to the running log, the buffer is
-    // appended, and logging stops.
-    EXPECT_TRUE(h->Submit("?logbuffer", {}));
-    EXPECT_FALSE(Out().Logging());
-    EXPECT_EQ(Log("saved.log"), "first\r\nsecondOpened Logfile: saved.log\r\nSaving Buffer To: session.log\r\n");
-    EXPECT_EQ(Log("session.log"), "first\r\nsecond");
+    // Logging into it already: only what the window showed before the log opened
+    // is added, and logging goes on.
+    EXPECT_TRUE(RunLocalCommand(commands, "?logbuffer"));
+    EXPECT_TRUE(out.Logging());
+    out.Print("later", 16, true);
+    EXPECT_EQ(log("saved.log"), "first\r\nsecond\r\nOpened Logfile: saved.log\r\nSaving Buffer To: saved.log\r\n"
+                                "first\r\nsecond\r\nlater\r\n");
+    // Into another file: the whole window there, and logging moves with it.
+    EXPECT_TRUE(RunLocalCommand(commands, "?logbuffer other.log"));
+    EXPECT_TRUE(out.Logging());
+    EXPECT_EQ(out.LogPath(), "Logs/other.log");
+    h.ClearLines();
 
-    // A log that cannot be written drops its pieces quietly.
-    std::filesystem::remove_all(h.folder.Path() + "Logs");
-    Out().ToggleLog("x.log");
-    Out().Print("lost", 16, true);
-    std::filesystem::create_directory(h.folder.Path() + "Logs");
-    Out().Print("found", 16, true);
-    EXPECT_EQ(Log("x.log"), "found\r\n");
+    // Names that would lead out of Logs, and files that cannot be opened, are refused and said so.
+    RunLocalCommand(commands, "?log"); // closes other.log
+    std::filesystem::create_directory(h.folder.Path() + "Logs/folder");
+    for (const char* line : {"?log ../escaped.log", "?log /tmp/quillon-absolute.log", "?log a\\b", "?log folder",
+                             "?logbuffer ../escaped.log"})
+        RunLocalCommand(commands, line);
+    EXPECT_FALSE(out.Logging());
+    EXPECT_THAT(h.Lines(), ElementsAre("Closed Logfile: other.log", "Invalid Logfile Name (no folders): ../escaped.log",
+                                       "Invalid Logfile Name (no folders): /tmp/quillon-absolute.log",
+                                       "Invalid Logfile Name (no folders): a\\b", "Unable to open Logfile: folder",
+                                       "Invalid Logfile Name (no folders): ../escaped.log"));
+    EXPECT_FALSE(FileExists(h.folder.Path() + "escaped.log"));
+    EXPECT_FALSE(FileExists("/tmp/quillon-absolute.log"));
 }
 
 // The staff dialogs' texts are checked through the real window; these are the edge cases of the kick time.

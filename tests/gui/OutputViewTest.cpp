@@ -39,7 +39,8 @@ TEST_F(OutputViewTest, EachPieceShowsInItsSlotsColourAndAsWindows1252)
     const Piece pieces[] = {
         {"green", 0, false, "\ngreen", {0, 255, 0}},
         {"yellow", 3, true, "yellow", {255, 255, 0}},
-        {"one\ntwo", 6, true, "\none\ntwo", {255, 0, 0}},
+        // A line break from the server shows as a sign and breaks no line.
+        {"one\ntwo", 6, true, L"\none\u00A4two", {255, 0, 0}},
         {bytes, 2, true, L"\ncaf\u00E9 \u20AC \u201Cq\u201D \u0081", {160, 160, 255}},
     };
     for (const Piece& piece : pieces) {

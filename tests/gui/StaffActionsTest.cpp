@@ -142,7 +142,7 @@ TEST_F(StaffActionsTest, PlayerCommandsGoPrivatelyAndKickAsksForAWholeNumberOfMi
         {kMenuKick, "Bob", kCancel, {}, {}},
         {kMenuSilence, "Bob", nullptr, {"5:5 *shutup"}, {"Silencing: Bob"}},
         {kMenuInfo, "CAROL", nullptr, {"5:9 *info"}, {"Info On: CAROL"}},
-        {kMenuInfo, "Nobody", nullptr, {"5:513 *info"}, {"Info On: Nobody"}},
+        {kMenuInfo, "Nobody", nullptr, {}, {"ERROR: Player Not in Arena: Nobody"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.player) + " " + (c.minutes ? c.minutes : "-"));
@@ -175,7 +175,8 @@ TEST_F(StaffActionsTest, APlayerWhoLeavesWhileTheKickTimeIsAskedIsLookedUpAfterw
         ClickChild(d, wxID_OK);
     });
     frame_->Users().RunPlayerMenuCommand(kMenuKick, "Bob");
-    EXPECT_EQ(ChatsSent(), Sent{"5:513 *kill 0"});
+    EXPECT_EQ(ChatsSent(), Sent{});
+    EXPECT_EQ(NewLines(), Sent{"ERROR: Player Not in Arena: Bob"});
 }
 
 } // namespace

@@ -134,6 +134,20 @@ TEST_F(ChatTest, OddPacketsShowWhatTheyHoldAndMutedKindsNothing)
                   (std::vector<ShownLine>{{shown, ChatOutput::SlotColour(kChatChannel)}}));
 }
 
+// A name or a line from the server cannot break a line of the window or the
+// player list, nor forge one; what is sent back names the player as the server does.
+TEST_F(ChatTest, ControlCharactersShowAsAVisibleSignAndTheNameStillFindsItsPlayer)
+{
+    Enter({{6, "Ev\nil\t"}});
+    Shown();
+    EXPECT_EQ(Receive(kChatPublic, 6, "hi\r\n                 Bob> forged"),
+              From(kChatPublic, "Ev\xA4il\xA4", "hi\xA4\xA4                 Bob> forged"));
+    EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"Bob", "Carl", "Ev\xA4il\xA4", "Me", "TwentyCharacterNameX"}));
+    SentZone();
+    EXPECT_TRUE(h->Submit("/psst", std::string("Ev\xA4il\xA4")));
+    EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 6, "psst"));
+}
+
 // "bob" is ignored; each kind looks for the sender's name in its own place.
 TEST_F(ChatTest, IgnoredSendersAreNeitherShownNorAnsweredNorNoted)
 {
