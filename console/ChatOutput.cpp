@@ -142,23 +142,37 @@ void ChatOutput::FlushOneLine()
 
 void ChatOutput::SetUserListTitle(const std::string& text) { userList_.SetHeader(text); }
 
+// The list is kept in order, so a name's place is found by halving: a full list
+// is judged again entry by entry when our own player moves.
+int ChatOutput::FirstNotBefore(const std::string& shownName) const
+{
+    int low = 0;
+    int high = userList_.Count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (CompareNamesNoCase(userList_.TextAt(middle), shownName) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 void ChatOutput::AddUser(const std::string& name, int kind)
 {
-    int index = 0;
-    const int count = userList_.Count();
-    while (index < count && CompareNamesNoCase(userList_.TextAt(index), Visible(name)) < 0)
-        ++index;
-    userList_.Insert(index, Visible(name));
+    const std::string shown = Visible(name);
+    const int index = FirstNotBefore(shown);
+    userList_.Insert(index, shown);
     const KindLook look = LookOfKind(kind);
     userList_.SetLook(index, look.colour, look.image);
 }
 
 int ChatOutput::FindUser(const std::string& name) const
 {
-    const int count = userList_.Count();
-    for (int i = 0; i < count; ++i)
-        if (CompareNamesNoCase(userList_.TextAt(i), Visible(name)) == 0)
-            return i;
+    const std::string shown = Visible(name);
+    const int index = FirstNotBefore(shown);
+    if (index < userList_.Count() && CompareNamesNoCase(userList_.TextAt(index), shown) == 0)
+        return index;
     return -1;
 }
 

@@ -51,6 +51,7 @@ private:
 
     void DropOldestLine();
     bool StartLog(const std::string& fileName);
+    int FirstNotBefore(const std::string& shownName) const;
     int FindUser(const std::string& name) const;
     void AppendToLogFile(const std::string& bytes);
 

@@ -152,6 +152,7 @@ void Connection::EndSession()
     jobs_[kChunkJob].on = false;
     cipher_.Stop();
     reliable_.Reset();
+    zoneBacklog_.clear();
     averagePing_ = 0;
     awaiting_ = Awaiting::Nothing;
     // Pieces of a cut-off transfer must not end up in front of the next connection's data.
@@ -164,20 +165,60 @@ void Connection::EndSession()
 
 // --- Main loop ---
 
-bool Connection::PollReadable() { return socket_->Readable(); }
+bool Connection::PollReadable() { return !zoneBacklog_.empty() || socket_->Readable(); }
 
 void Connection::ReceiveOne()
 {
     if (!connected_)
         return; // the datagram waits in the socket
-    ++packetsReceived_;
-    Packet packet;
-    socket_->Receive(packet);
-    cipher_.Decrypt(packet);
-    sawValidPacket_ = false;
-    Dispatch(packet);
-    if (sawValidPacket_)
-        bytesReceived_ += packet.Size();
+    zoneBudget_ = kZonePacketsPerTick;
+    if (!zoneBacklog_.empty()) {
+        DeliverBacklog();
+    } else {
+        ++packetsReceived_;
+        Packet packet;
+        socket_->Receive(packet);
+        cipher_.Decrypt(packet);
+        sawValidPacket_ = false;
+        Dispatch(packet);
+        if (sawValidPacket_)
+            bytesReceived_ += packet.Size();
+    }
+    if (listener_)
+        listener_->OnTickHandled();
+}
+
+// One datagram can hold thousands of zone packets (a reassembled chunk of
+// clusters); a tick handles a few of them and leaves the rest for the next.
+void Connection::DeliverZone(const Packet& packet)
+{
+    if (zoneBudget_ == 0 || !zoneBacklog_.empty()) {
+        if (zoneBacklog_.size() < kMaxWaitingZonePackets)
+            zoneBacklog_.push_back(packet);
+        sawValidPacket_ = true;
+        return;
+    }
+    --zoneBudget_;
+    if (listener_ && listener_->OnZonePacket(packet))
+        sawValidPacket_ = true;
+}
+
+size_t Connection::HeldBytes() const
+{
+    size_t bytes = size_t(smallChunks_.Size()) + bigChunks_.Size();
+    for (const Packet& packet : zoneBacklog_)
+        bytes += packet.Size();
+    return bytes;
+}
+
+void Connection::DeliverBacklog()
+{
+    for (; zoneBudget_ > 0 && !zoneBacklog_.empty() && connected_; --zoneBudget_) {
+        const Packet packet = std::move(zoneBacklog_.front());
+        zoneBacklog_.pop_front();
+        if (listener_)
+            listener_->OnZonePacket(packet);
+    }
 }
 
 int32_t Connection::JobThreshold(Job job) const
@@ -374,8 +415,7 @@ void Connection::Dispatch(const Packet& packet)
     if (packet.ReadU8(0) == kCoreMarker)
         DispatchCore(packet);
     else
-        if (listener_ && listener_->OnZonePacket(packet))
-            sawValidPacket_ = true;
+        DeliverZone(packet);
 }
 
 void Connection::DispatchCore(const Packet& packet)

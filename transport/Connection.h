@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,8 @@ public:
     virtual void OnPositionDue() = 0;
     // Every disconnect and reconnect: what the session knew is gone.
     virtual void OnSessionEnded() = 0;
+    // The zone packets of this tick are handled: work saved up for once a tick goes now.
+    virtual void OnTickHandled() = 0;
     // Whether the server should be talking; the silence watchdog counts only then.
     virtual bool ExpectsTraffic() const = 0;
     // A line for the user.
@@ -59,6 +62,10 @@ public:
     static constexpr int kAnswerRetries = 3;
     // Reliable packets resent in one run of the resend job, at most.
     static constexpr int kMaxResendsPerRun = 8;
+    // Zone packets handled in one tick, at most; the rest wait, in order, for the
+    // next ticks, up to a number beyond which a datagram's further ones are dropped.
+    static constexpr int kZonePacketsPerTick = 16;
+    static constexpr size_t kMaxWaitingZonePackets = 65536;
     // The lowest resend interval, and the highest ping the average may reach (hundredths).
     static constexpr uint32_t kMinResendInterval = 10;
     static constexpr uint16_t kMaxPing = 200;
@@ -85,7 +92,9 @@ public:
     void Reconnect();
 
     // --- Main loop, called once a tick in this order ---
+    // A datagram waits, or zone packets of an earlier one still do.
     bool PollReadable();
+    // Zone packets left from earlier ticks, or else one datagram.
     void ReceiveOne();
     void Tick();
 
@@ -114,8 +123,8 @@ public:
     uint16_t AveragePing() const { return averagePing_; }
     bool JobOn(Job job) const { return jobs_[job].on; }
     uint32_t PacketsSent() const { return packetsSent_; }
-    // Bytes held for chunked packets not yet whole.
-    size_t ReassemblyBytes() const { return size_t(smallChunks_.Size()) + bigChunks_.Size(); }
+    // Bytes held for chunked packets not yet whole, and zone packets waiting their turn.
+    size_t HeldBytes() const;
     const Cipher& CipherState() const { return cipher_; }
     const ReliableState& Reliable() const { return reliable_; }
 
@@ -141,6 +150,8 @@ private:
 
     void Dispatch(const Packet& packet);
     void DispatchCore(const Packet& packet);
+    void DeliverZone(const Packet& packet);
+    void DeliverBacklog();
     void OnEncryptionResponse(const Packet& packet);
     void OnReliable(const Packet& packet);
     void OnSyncRequest(const Packet& packet);
@@ -172,6 +183,8 @@ private:
     // Set while a datagram is handled when it held a packet that parsed: only
     // those keep the silence watchdog quiet.
     bool sawValidPacket_ = false;
+    int zoneBudget_ = 0;
+    std::deque<Packet> zoneBacklog_;
     Awaiting awaiting_ = Awaiting::Nothing;
     int32_t awaitTicks_ = 0;
     int askedAgain_ = 0;

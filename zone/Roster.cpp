@@ -65,7 +65,7 @@ void Redraw(Zone& zone, const Player& player)
     const uint16_t ownId = zone.OwnPlayerId();
     zone.Console().SetUserKind(player.name, zone.players.KindOf(player, ownId));
     if (player.id == ownId)
-        zone.players.RecolourAll(ownId);
+        zone.RecolourSoon();
 }
 
 } // namespace
@@ -81,7 +81,7 @@ void HandlePlayerEntering(Zone& zone, const Packet& packet)
          base += Entering::kRecordSize, ++records)
         EnterOne(zone, packet, base);
     if (zone.OwnRecordSeen())
-        zone.players.RecolourAll(zone.OwnPlayerId());
+        zone.RecolourSoon();
 }
 
 void HandlePlayerLeaving(Zone& zone, const Packet& packet)

@@ -40,10 +40,27 @@ void FailAndDisconnect(Zone& zone, const std::string& text)
     zone.Link().Disconnect(false, false);
 }
 
-void LoadOrDisconnect(Zone& zone, const std::string& path, TileGrid& grid)
+// The path with the size and time the file has now; an empty path when it is not there.
+Zone::MapFileState MapFileNow(const std::string& path)
 {
-    if (path.empty() || !LoadMap(path, grid))
+    std::error_code error;
+    Zone::MapFileState state{path, std::filesystem::file_size(path, error), {}};
+    if (!error)
+        state.time = std::filesystem::last_write_time(path, error);
+    return error ? Zone::MapFileState{} : state;
+}
+
+// The tile grid holds the file already when it has not changed since it was loaded.
+void LoadOrDisconnect(Zone& zone, const std::string& path)
+{
+    const Zone::MapFileState now = MapFileNow(path);
+    if (!now.path.empty() && now == zone.map.loaded)
+        return;
+    if (path.empty() || !LoadMap(path, zone.tiles)) {
         FailAndDisconnect(zone, kMapCorrupted);
+        return;
+    }
+    zone.map.loaded = now;
 }
 
 // The local path of a map the server names, or "" when the name is refused.
@@ -61,19 +78,14 @@ std::string FilesFolder(const Zone& zone) { return zone.Folder().PathOf("Files")
 // a server may name the same large map over and over.
 uint32_t LocalMapChecksum(Zone& zone, const std::string& path)
 {
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    const std::filesystem::file_time_type time = std::filesystem::last_write_time(path, error);
-    if (error)
+    const Zone::MapFileState now = MapFileNow(path);
+    if (now.path.empty())
         return 0;
-    Zone::MapState& map = zone.map;
-    if (path != map.checkedPath || size != map.checkedSize || time != map.checkedTime) {
-        map.checkedSum = FileChecksum(path);
-        map.checkedPath = path;
-        map.checkedSize = size;
-        map.checkedTime = time;
+    if (!(now == zone.map.checked)) {
+        zone.map.checkedSum = FileChecksum(path);
+        zone.map.checked = now;
     }
-    return map.checkedSum;
+    return zone.map.checkedSum;
 }
 
 // Into a file of its own first, then over the old copy: a failed write leaves
@@ -152,7 +164,7 @@ void HandleMapInformation(Zone& zone, const Packet& packet)
         return;
     }
     zone.White("Local Map File found, Checksums Match, Loading...");
-    LoadOrDisconnect(zone, path, zone.tiles);
+    LoadOrDisconnect(zone, path);
 }
 
 void HandleMapFile(Zone& zone, const Packet& packet)
@@ -176,12 +188,17 @@ void HandleMapFile(Zone& zone, const Packet& packet)
         return;
     }
     // Chat needs no tile grid: a map that cannot be saved is used from memory.
-    if (!SaveMap(path, map) && !zone.map.unsavedSaid) {
+    const bool saved = SaveMap(path, map);
+    if (!saved && !zone.map.unsavedSaid) {
         zone.White("Could not save the Map File; it is used from memory for this session.");
         zone.map.unsavedSaid = true;
     }
     zone.White("Map File Download Complete. Loading Map File...");
     LoadTiles(map, zone.tiles);
+    // What was just written need not be read again when the server names it.
+    zone.map.loaded = saved ? MapFileNow(path) : Zone::MapFileState{};
+    zone.map.checked = zone.map.loaded;
+    zone.map.checkedSum = Checksum(map);
 }
 
 void HandleIncomingFile(Zone& zone, const Packet& packet)

@@ -113,6 +113,14 @@ void Zone::OnSessionEnded()
     players.Clear(false);
 }
 
+void Zone::OnTickHandled()
+{
+    // Once a tick however many moves the server reported: each judges all 512 entries.
+    if (recolourDue_)
+        players.RecolourAll(ownPlayerId_);
+    recolourDue_ = false;
+}
+
 void Zone::OnNotice(const std::string& text) { White(text); }
 
 void Zone::OnEvent(const std::string& text)

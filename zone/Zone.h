@@ -45,14 +45,20 @@ public:
     RecentSenders recentSenders;
     TileGrid tiles;
 
-    // The arena map: the one asked for in this arena, until it arrives, and the
-    // checksum of the local copy last read, with the size and time it then had.
+    // A map file as it was when it was read: its path, size and time.
+    struct MapFileState {
+        std::string path;
+        uintmax_t size = 0;
+        std::filesystem::file_time_type time{};
+        bool operator==(const MapFileState& o) const { return path == o.path && size == o.size && time == o.time; }
+    };
+    // The arena map: the one asked for in this arena, until it arrives; the local
+    // copy whose checksum was last read, and the one the tile grid holds.
     struct MapState {
         std::string requested;
-        std::string checkedPath;
-        uintmax_t checkedSize = 0;
-        std::filesystem::file_time_type checkedTime{};
+        MapFileState checked;
         uint32_t checkedSum = 0;
+        MapFileState loaded;
         bool unsavedSaid = false;
     } map;
     // Files the server asked for that wait in the transfer queue, by local name.
@@ -80,6 +86,10 @@ public:
     bool OnZonePacket(const Packet& packet) override;
     void OnPositionDue() override;
     void OnSessionEnded() override;
+    void OnTickHandled() override;
+
+    // The player list is judged again against the own player once this tick's packets are handled.
+    void RecolourSoon() { recolourDue_ = true; }
     bool ExpectsTraffic() const override { return inArena_; }
     void OnNotice(const std::string& text) override;
     void OnEvent(const std::string& text) override;
@@ -93,5 +103,6 @@ private:
     uint16_t ownPlayerId_ = PlayerTable::kNoPlayer;
     bool ownRecordSeen_ = false;
     bool inArena_ = false;
+    bool recolourDue_ = false;
     Packet arenaSettings_;
 };

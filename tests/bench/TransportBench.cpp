@@ -57,6 +57,7 @@ struct CountingListener final : ConnectionListener {
     }
     void OnPositionDue() override {}
     void OnSessionEnded() override {}
+    void OnTickHandled() override {}
     bool ExpectsTraffic() const override { return true; }
     void OnNotice(const std::string&) override {}
     void OnEvent(const std::string&) override {}

@@ -101,7 +101,7 @@ public:
     void CheckBounds()
     {
         FUZZ_CHECK(h_->Link().Reliable().HeldCount() <= ReliableState::kMaxAhead);
-        FUZZ_CHECK(h_->Link().ReassemblyBytes() <= 2 * Connection::kMaxTransferSize);
+        FUZZ_CHECK(h_->Link().HeldBytes() <= 3 * size_t(Connection::kMaxTransferSize));
         FUZZ_CHECK(FuzzScratch::Get().SandboxHoldsOnlyProgramFolder());
     }
 

@@ -46,6 +46,7 @@ public:
     void Remove(int index) override { entries.erase(entries.begin() + index); }
     void SetLook(int index, Rgb colour, int image) override
     {
+        ++looksSet;
         entries[size_t(index)].colour = colour;
         entries[size_t(index)].image = image;
     }
@@ -61,4 +62,5 @@ public:
     int columnWidth = 0;
     std::vector<Picture> icons;
     std::vector<Entry> entries;
+    int looksSet = 0;
 };

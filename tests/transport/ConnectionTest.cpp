@@ -23,6 +23,7 @@ struct RecordingListener final : ConnectionListener {
     }
     void OnPositionDue() override { ++positions; }
     void OnSessionEnded() override { ++sessionsEnded; }
+    void OnTickHandled() override {}
     bool ExpectsTraffic() const override { return inArena; }
     void OnNotice(const std::string& text) override { lines.push_back(text); }
     void OnEvent(const std::string& text) override { lines.push_back("event: " + text); }
@@ -422,6 +423,28 @@ TEST_F(ConnectionTest, ChunksAreJoinedUpToTheirLastPieceOrTheirTotalAndTransfers
     for (const char* hex : {"0008 0701", "0009 0203", "0009 0709"}) // the rest up to the last piece is skipped
         ServerSends(HexPacket(hex));
     EXPECT_THAT(listener.zone, ElementsAre(HexPacket("0D03"), HexPacket("0709")));
+}
+
+// A reassembled chunk may hold thousands of zone packets: each tick handles a
+// few, in order, and reads no new datagram until they are through.
+TEST_F(ConnectionTest, ZonePacketsBeyondATicksShareWaitInOrderForTheNextTicks)
+{
+    Handshake();
+    Packet cluster = HexPacket("000E");
+    for (uint8_t i = 0; i < 40; ++i) {
+        cluster.Append(HexPacket("02 07"));
+        cluster.AppendBytes(&i, 1);
+    }
+    server.Queue(Numbered("000A", cluster.Size(), cluster));
+    server.Queue(HexPacket("0D 99"));
+    std::vector<size_t> perTick;
+    for (int tick = 0; tick < 4; ++tick) {
+        listener.zone.clear();
+        Ticks(1);
+        perTick.push_back(listener.zone.size());
+    }
+    EXPECT_THAT(perTick, ElementsAre(16, 16, 8, 1));
+    EXPECT_EQ(listener.zone.back(), HexPacket("0D 99"));
 }
 
 TEST_F(ConnectionTest, SyncRequestsAreAnsweredAndSyncResponsesMoveTheAveragePingAQuarter)

@@ -296,6 +296,23 @@ TEST_F(RosterTest, KindsAreJudgedAgainstTheOwnPlayerAndRecolouredWhenItMoves)
     EXPECT_EQ(looks(), "Mate:yellow Me:yellow Rival:blue Spy:yellow Watcher:yellow+S ");
 }
 
+// Each move of our own player judges every entry again; a burst of them is judged once a tick.
+TEST_F(RosterTest, ABurstOfOwnMovesRecoloursTheListOncePerTick)
+{
+    Enter({{1, "Me"}, {2, "A"}, {3, "B"}, {4, "C"}, {5, "D"}, {6, "E"}, {7, "F"}, {8, "G"}});
+    Packet cluster = HexPacket("000E");
+    for (uint16_t frequency = 1; frequency <= 10; ++frequency) {
+        Packet change = HexPacket("0D 0100 0000");
+        change.WriteU16(frequency, 3);
+        cluster.Append(HexPacket("05"));
+        cluster.Append(change);
+    }
+    const int before = h.users.looksSet;
+    Feed(cluster);
+    EXPECT_EQ(h.users.looksSet - before, 10 + 8); // our own entry for each move, then everyone once
+    EXPECT_EQ(h.Z().players.Get(1)->frequency, 10);
+}
+
 using LoginTest = ZoneTest;
 
 TEST_F(LoginTest, AcceptingResponsesEnterTheArenaAndRefusalsDisconnectForGood)

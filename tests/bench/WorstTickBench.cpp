@@ -1,0 +1,208 @@
+// The longest tick of the client under what a hostile server sent to freeze the
+// window: the whole client on a scripted socket, drawing into the real player
+// list and output control. Each iteration plays the input from the start and
+// reports its longest tick as its time. Needs an X display.
+#include "GuiBench.h"
+#include "app/UserList.h"
+#include "app/WxOutputView.h"
+#include "client/ChatClient.h"
+
+#include "support/ClientHarness.h"
+
+#include <wx/frame.h>
+#include <wx/textctrl.h>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+constexpr uint16_t kOwnId = 1;
+
+// A client in an arena of 512 players, drawing into real widgets.
+class Arena {
+public:
+    Arena()
+    {
+        frame_ = new wxFrame(nullptr, wxID_ANY, "worst tick", wxDefaultPosition, wxSize(560, 350));
+        auto* output = new wxTextCtrl(frame_, wxID_ANY, "", wxPoint(0, 0), wxSize(340, 300),
+                                      wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2);
+        list_ = new UserList(frame_, wxID_ANY, wxPoint(360, 0), wxSize(200, 300), wxLC_REPORT | wxLC_SINGLE_SEL);
+        view_ = std::make_unique<WxOutputView>(*output);
+        frame_->Show(true);
+        Settle();
+        Settings::Write(settings_, Settings::ServerPort, "5000");
+        auto socket = std::make_unique<FakeSocket>();
+        server_.socket = socket.get();
+        client_ = std::make_unique<ChatClient>(*view_, *list_, settings_, folder_.Path(), std::move(socket), clock_,
+                                               [] { return 1u; });
+        client_->Connect();
+        Send(HexPacket("0002 CDAB3412"));
+        server_.cipher.Start(0x1234ABCD);
+        Send(HexPacket("0A 00"));
+        Send(HexPacket("01 0100"));
+        Send(HexPacket("02"));
+        for (uint16_t id = 0; id < 512; id += 8) {
+            std::vector<PlayerRecord> records;
+            for (uint16_t i = id; i < id + 8; ++i)
+                records.push_back({i, "Pilot " + std::to_string(i), uint16_t(i % 4)});
+            Send(EnteringPacket(records));
+        }
+        WorstTick();
+    }
+    ~Arena()
+    {
+        client_.reset();
+        frame_->Destroy();
+        Settle();
+    }
+
+    // Through the socket as the server sends it.
+    void Send(const Packet& packet) { server_.Queue(packet); }
+
+    // Steps until everything sent is handled and shown; the longest step, in seconds.
+    double WorstTick()
+    {
+        double worst = 0;
+        for (int idle = 0; idle < 3;) {
+            const bool busy = client_->Link().PollReadable() || client_->Output().QueuedPieces() > 0;
+            const auto start = std::chrono::steady_clock::now();
+            clock_.Advance(1);
+            client_->Step();
+            worst = std::max(worst, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            Settle();
+            idle = busy ? 0 : idle + 1;
+        }
+        server_.TakeSent();
+        return worst;
+    }
+
+    const std::string& Folder() const { return folder_.Path(); }
+
+private:
+    TempDir folder_;
+    MemorySettings settings_;
+    ManualClock clock_;
+    ServerEnd server_;
+    wxFrame* frame_ = nullptr;
+    UserList* list_ = nullptr;
+    std::unique_ptr<WxOutputView> view_;
+    std::unique_ptr<ChatClient> client_;
+};
+
+Packet OwnFrequencyChange(uint16_t frequency)
+{
+    Packet change = HexPacket("0D 0100 0000");
+    change.WriteU16(frequency, 3);
+    return change;
+}
+
+// Zone packets in a cluster, the cluster in big-chunk pieces when it is larger than a datagram.
+std::vector<Packet> Clustered(const std::vector<Packet>& members)
+{
+    Packet cluster = HexPacket("000E");
+    for (const Packet& member : members) {
+        const uint8_t length = uint8_t(member.Size());
+        cluster.AppendBytes(&length, 1);
+        cluster.Append(member);
+    }
+    if (cluster.Size() <= 520)
+        return {cluster};
+    std::vector<Packet> pieces;
+    for (uint32_t at = 0; at < cluster.Size(); at += 500) {
+        Packet piece = HexPacket("000A 00000000");
+        piece.WriteU32(cluster.Size(), 2);
+        piece.Append(cluster.SubRange(at, std::min(at + 500, cluster.Size())));
+        pieces.push_back(piece);
+    }
+    return pieces;
+}
+
+void Report(benchmark::State& state, double worst)
+{
+    state.SetIterationTime(worst);
+    state.counters["worst_tick_ms"] = worst * 1000;
+}
+
+// 74 moves of our own player in one datagram, each of which judged all 512 entries.
+void BM_WorstTickOwnMoves(benchmark::State& state)
+{
+    Arena arena;
+    uint16_t frequency = 0;
+    for (auto _ : state) {
+        std::vector<Packet> moves;
+        for (int i = 0; i < 74; ++i)
+            moves.push_back(OwnFrequencyChange(uint16_t(++frequency % 8)));
+        for (const Packet& datagram : Clustered(moves))
+            arena.Send(datagram);
+        Report(state, arena.WorstTick());
+    }
+}
+
+// An 8.4 KB cluster, reassembled from big chunks: 1 200 moves of our own player.
+void BM_WorstTickReassembledCluster(benchmark::State& state)
+{
+    Arena arena;
+    uint16_t frequency = 0;
+    for (auto _ : state) {
+        std::vector<Packet> moves;
+        for (int i = 0; i < 1200; ++i)
+            moves.push_back(OwnFrequencyChange(uint16_t(++frequency % 8)));
+        for (const Packet& datagram : Clustered(moves))
+            arena.Send(datagram);
+        Report(state, arena.WorstTick());
+    }
+}
+
+// A 64 MiB map downloaded, then named 23 times in map-information packets.
+void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
+{
+    Arena arena;
+    std::string map;
+    map.reserve(size_t(64) << 20);
+    while (map.size() < (size_t(64) << 20))
+        map += std::string("\x05\x10\x20\x07", 4);
+    uLongf size = compressBound(uLong(map.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(map.data()),
+              uLong(map.size()), Z_BEST_COMPRESSION);
+    packed.resize(size);
+    Packet information = HexPacket("29");
+    information.Append(Packet(16));
+    information.WriteText("big.lvl", 1, 16);
+    information.AppendBytes(std::string(4, '\0'));
+    information.WriteU32(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(map.data()), uInt(map.size()))), 17);
+    Packet file = HexPacket("2A");
+    file.Append(Packet(16));
+    file.WriteText("big.lvl", 1, 16);
+    file.AppendBytes(packed);
+    for (auto _ : state) {
+        std::filesystem::remove(arena.Folder() + "Maps/big.lvl");
+        arena.Send(information);
+        for (uint32_t at = 0; at < file.Size(); at += 500) {
+            Packet piece = HexPacket("000A 00000000");
+            piece.WriteU32(file.Size(), 2);
+            piece.Append(file.SubRange(at, std::min(at + 500, file.Size())));
+            arena.Send(piece);
+        }
+        arena.WorstTick(); // the download itself is not what is measured
+        for (int i = 0; i < 23; ++i)
+            arena.Send(information);
+        Report(state, arena.WorstTick());
+    }
+}
+
+BENCHMARK(BM_WorstTickOwnMoves)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstTickReassembledCluster)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstTickMapInformationAfterA64MiBMap)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunGuiBenchmarks(argc, argv, [] {});
+}
