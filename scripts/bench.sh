@@ -105,6 +105,7 @@ if [ "${1:-}" = "--inside-x" ]; then
     run_suite map_bench
     run_suite output_bench
     run_suite font_bench
+    run_suite worst_tick_bench
 
     echo "=== start-up to the first shown line"
     : >"$out/startup"
@@ -137,7 +138,7 @@ command -v python3 >/dev/null || {
     exit 1
 }
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BENCH=ON -DQUILLON_TESTS=ON >/dev/null
-targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare)
+targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare worst_tick_bench)
 if [ -f "$root/tests/bench/FontBench.cpp" ]; then
     targets+=(font_bench)
 fi
@@ -227,6 +228,7 @@ zone = medians("zone_bench")
 maps = medians("map_bench")
 output = medians("output_bench")
 font = medians("font_bench")
+ticks = medians("worst_tick_bench")
 
 b = transport.get("BM_ReceivePath")
 if b:
@@ -277,6 +279,17 @@ if both:
     ok or missed.append("map checksum and load")
     if "BM_MapInflate4MiB" in maps:
         rows.append(("Map download: inflate of 4 MiB", show(ns(maps["BM_MapInflate4MiB"])), "—", ""))
+
+for bench, label in (("BM_WorstTickOwnMoves", "Longest tick: 74 moves of our own player in one datagram, 512 players listed"),
+                     ("BM_WorstTickReassembledCluster", "Longest tick: an 8.4 KB cluster reassembled from chunks (1 200 own moves)"),
+                     ("BM_WorstTickMapInformationAfterA64MiBMap", "Longest tick: 23 map-information packets after a 64 MiB map")):
+    b = ticks.get(bench)
+    if not b:
+        rows.append((label, "not measured", "< 20 ms", "pending"))
+        continue
+    ok = ns(b) < 20e6
+    rows.append((label, show(ns(b)), "< 20 ms", verdict(ok)))
+    ok or missed.append(label)
 
 startup = keyvalues(os.path.join(out, "startup"))
 times = [gnu_time(p) for p in sorted(glob.glob(os.path.join(out, "startup-*.time")))]
