@@ -153,7 +153,8 @@ void Connection::EndSession()
     cipher_.Stop();
     reliable_.Reset();
     zoneBacklog_.clear();
-    averagePing_ = 0;
+    averagePing_ = lastPing_ = lowestPing_ = highestPing_ = 0;
+    pingMeasured_ = false;
     awaiting_ = Awaiting::Nothing;
     // Pieces of a cut-off transfer must not end up in front of the next connection's data.
     EmptyReassembly();
@@ -504,6 +505,10 @@ void Connection::OnSyncResponse(const Packet& packet)
     const uint32_t rtt = clock_.Now() - packet.ReadU32(2);
     if (rtt > kMaxRoundTrip) // stamped in the future (it wraps), or from long ago
         return;
+    lastPing_ = uint16_t(rtt);
+    lowestPing_ = pingMeasured_ ? std::min(lowestPing_, lastPing_) : lastPing_;
+    highestPing_ = pingMeasured_ ? std::max(highestPing_, lastPing_) : lastPing_;
+    pingMeasured_ = true;
     const uint32_t clamped = std::min<uint32_t>(rtt, kMaxPing);
     const uint32_t average = averagePing_ == 0 ? clamped : averagePing_;
     averagePing_ = uint16_t((3u * average + clamped) / 4);

@@ -121,6 +121,11 @@ public:
     bool Connected() const { return connected_; }
     bool FloodStopped() const { return floodStopped_; }
     uint16_t AveragePing() const { return averagePing_; }
+    // Round trips of this connection's synchronisation: the latest, the lowest and
+    // the highest (0 before the first).
+    uint16_t LastPing() const { return lastPing_; }
+    uint16_t LowestPing() const { return lowestPing_; }
+    uint16_t HighestPing() const { return highestPing_; }
     bool JobOn(Job job) const { return jobs_[job].on; }
     uint32_t PacketsSent() const { return packetsSent_; }
     // Bytes held for chunked packets not yet whole, and zone packets waiting their turn.
@@ -170,6 +175,10 @@ private:
 
     bool connected_ = false;
     uint16_t averagePing_ = 0;
+    uint16_t lastPing_ = 0;
+    uint16_t lowestPing_ = 0;
+    uint16_t highestPing_ = 0;
+    bool pingMeasured_ = false;
     int32_t positionPeriod_ = 0;
     Cipher cipher_;
     ReliableState reliable_;

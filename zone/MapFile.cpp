@@ -22,7 +22,7 @@ uint32_t ReadU32(const std::string& bytes, size_t at)
     return value;
 }
 
-bool ReadWhole(const std::string& path, std::string& out)
+bool ReadWholeInto(const std::string& path, std::string& out)
 {
     File file(std::fopen(path.c_str(), "rb"));
     if (!file)
@@ -157,10 +157,12 @@ void LoadTiles(const std::string& fileBytes, TileGrid& grid)
     }
 }
 
+bool ReadMapBytes(const std::string& path, std::string& bytes) { return ReadWholeInto(path, bytes); }
+
 bool LoadMap(const std::string& path, TileGrid& grid)
 {
     std::string bytes;
-    if (!ReadWhole(path, bytes))
+    if (!ReadWholeInto(path, bytes))
         return false;
     LoadTiles(bytes, grid);
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@ public:
     TileGrid() : cells_(size_t(kSide) * kSide, 0) {}
     uint8_t At(uint32_t x, uint32_t y) const { return cells_[size_t(y) * kSide + x]; }
     void Set(uint32_t x, uint32_t y, uint8_t tile) { cells_[size_t(y) * kSide + x] = tile; }
+    void Clear() { std::fill(cells_.begin(), cells_.end(), uint8_t(0)); }
 
 private:
     std::vector<uint8_t> cells_;
@@ -38,5 +40,7 @@ bool InflateZlib(const uint8_t* data, size_t length, std::string& out, size_t ca
 // Sets the cells that the file's tile records name; an optional "BM" bitmap at
 // the start is skipped by its length. Cells not named keep their values.
 void LoadTiles(const std::string& fileBytes, TileGrid& grid);
+// The whole file; false when it cannot be opened.
+bool ReadMapBytes(const std::string& path, std::string& bytes);
 // False only when the file cannot be opened.
 bool LoadMap(const std::string& path, TileGrid& grid);

@@ -1,6 +1,7 @@
 #include "zone/Transfers.h"
 
 #include "transport/Packet.h"
+#include "zone/Integrity.h"
 #include "zone/MapFile.h"
 #include "zone/ProgramFolder.h"
 #include "zone/TextFile.h"
@@ -56,11 +57,15 @@ void LoadOrDisconnect(Zone& zone, const std::string& path)
     const Zone::MapFileState now = MapFileNow(path);
     if (!now.path.empty() && now == zone.map.loaded)
         return;
-    if (path.empty() || !LoadMap(path, zone.tiles)) {
+    std::string bytes;
+    if (path.empty() || !ReadMapBytes(path, bytes)) {
         FailAndDisconnect(zone, kMapCorrupted);
         return;
     }
+    LoadTiles(bytes, zone.tiles);
+    BuildCheckGrid(bytes, zone.checkGrid);
     zone.map.loaded = now;
+    AnswerWaitingIntegrityRequest(zone);
 }
 
 // The local path of a map the server names, or "" when the name is refused.
@@ -195,10 +200,12 @@ void HandleMapFile(Zone& zone, const Packet& packet)
     }
     zone.White("Map File Download Complete. Loading Map File...");
     LoadTiles(map, zone.tiles);
+    BuildCheckGrid(map, zone.checkGrid);
     // What was just written need not be read again when the server names it.
     zone.map.loaded = saved ? MapFileNow(path) : Zone::MapFileState{};
     zone.map.checked = zone.map.loaded;
     zone.map.checkedSum = Checksum(map);
+    AnswerWaitingIntegrityRequest(zone);
 }
 
 void HandleIncomingFile(Zone& zone, const Packet& packet)

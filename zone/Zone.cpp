@@ -2,6 +2,7 @@
 
 #include "zone/ArenaList.h"
 #include "zone/Chat.h"
+#include "zone/Integrity.h"
 #include "zone/Login.h"
 #include "zone/ProgramFolder.h"
 #include "zone/Roster.h"
@@ -44,6 +45,7 @@ const std::array<Handler, 256>& Handlers()
         t[0x0F] = HandleArenaSettings;
         t[0x10] = HandleIncomingFile;
         t[0x19] = HandleFileRequest;
+        t[0x18] = HandleIntegrityRequest;
         t[0x1D] = HandleShipChange;
         t[0x29] = HandleMapInformation;
         t[0x2A] = HandleMapFile;
@@ -81,10 +83,19 @@ void Zone::StoreArenaSettings(const Packet& packet)
 
 void Zone::LeaveArenaState()
 {
-    map.requested.clear();
+    ForgetArenaMap();
     inArena_ = false;
     ownRecordSeen_ = false;
     ownPlayerId_ = PlayerTable::kNoPlayer;
+}
+
+// The next arena's map is loaded afresh, and a check kept for this one is forgotten.
+void Zone::ForgetArenaMap()
+{
+    map.requested.clear();
+    map.loaded = {};
+    checkGrid.Clear();
+    waitingCheck = {};
 }
 
 void Zone::OnConnecting()
@@ -107,7 +118,7 @@ void Zone::OnPositionDue() { SendPosition(*this); }
 
 void Zone::OnSessionEnded()
 {
-    map.requested.clear();
+    ForgetArenaMap();
     inArena_ = false;
     ownRecordSeen_ = false;
     players.Clear(false);

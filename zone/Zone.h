@@ -61,6 +61,12 @@ public:
         MapFileState loaded;
         bool unsavedSaid = false;
     } map;
+    // The arena map as the integrity check sees it, and a check that waits for the map.
+    TileGrid checkGrid;
+    struct WaitingCheck {
+        uint32_t key = 0;
+        uint32_t arrived = 0;
+    } waitingCheck;
     // Files the server asked for that wait in the transfer queue, by local name.
     std::map<std::string, uint64_t> queuedUploads;
 
@@ -79,6 +85,7 @@ public:
 
     // The arena is being left: not in it, own record not seen, no own id.
     void LeaveArenaState();
+    void ForgetArenaMap();
 
     // --- ConnectionListener ---
     void OnConnecting() override;

@@ -1,10 +1,12 @@
 // Map files as a hostile server or a damaged disk gives them: the compressed
 // download is inflated under its cap and the tiles loaded; the raw bytes are
-// loaded as a file from disk and checksummed; and the first bytes, as a name
+// loaded as a file from disk and checksummed, also as the integrity check builds
+// its grid; and the first bytes, as a name
 // the server offers, either stay inside the Maps folder or are refused.
 
 #include "FuzzSupport.h"
 
+#include "zone/Integrity.h"
 #include "zone/MapFile.h"
 
 #include "support/TempDir.h"
@@ -50,5 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WriteWholeFile(path, bytes);
     FUZZ_CHECK(FileChecksum(path) == (bytes.empty() ? 0 : Checksum(bytes)));
     FUZZ_CHECK(LoadMap(path, Grid()));
+    // The integrity check builds its own grid, extended maps' chunks included.
+    BuildCheckGrid(bytes, Grid());
+    MapChecksum(Grid(), uint32_t(size) * 2654435761u);
     return 0;
 }

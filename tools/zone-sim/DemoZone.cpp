@@ -44,6 +44,9 @@ ArenaScript DemoArena()
     script.players = {DemoPlayer(2, "Alice", 0, 0), DemoPlayer(3, "Bob", 1, 8), DemoPlayer(4, "Carol", 1, 3)};
     script.map = SimMap{"demo.lvl", DemoMap(), {}, {}};
     script.arenas = {{"0", 0}, {"1", 2}, {"duel", 2}, {"league", 7}};
+    // As a strict zone does: a round a minute, and a client that answers wrongly or not at all is dropped.
+    script.integrityInterval = 6000;
+    script.strictIntegrity = true;
     script.afterEntry = {ZonePackets::Chat(0, 0, "Welcome to the Quillon zone simulator."),
                          ZonePackets::Chat(2, 2, "hi there")};
     return script;

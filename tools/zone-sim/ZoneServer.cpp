@@ -1,5 +1,7 @@
 #include "ZoneServer.h"
 
+#include "Integrity.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -17,6 +19,7 @@ enum ClientType : uint8_t {
     kMapRequestType = 0x0C,
     kFrequencyRequestType = 0x0F,
     kFileType = 0x16,
+    kIntegrityAnswerType = 0x1A,
 };
 
 // Zone packets to the client.
@@ -31,6 +34,7 @@ enum ServerType : uint8_t {
     kFrequencyChangeType = 0x0D,
     kArenaSettingsType = 0x0F,
     kPushedFileType = 0x10,
+    kIntegrityRequestType = 0x18,
     kFileRequestType = 0x19,
     kShipChangeType = 0x1D,
     kMapInformationType = 0x29,
@@ -158,6 +162,17 @@ Packet OwnId(uint16_t id)
 {
     Packet packet = Typed(kOwnIdType, 3);
     packet.WriteU16(id, 1);
+    return packet;
+}
+
+Packet IntegrityRequest(uint32_t key)
+{
+    Packet packet(17);
+    packet.WriteU8(kIntegrityRequestType, 0);
+    packet.WriteU32(0x5EED0001, 1); // the prize seed
+    packet.WriteU32(0x5EED0002, 5); // the door seed
+    packet.WriteU32(0x00001234, 9); // when they took effect
+    packet.WriteU32(key, 13);
     return packet;
 }
 
@@ -305,8 +320,11 @@ uint32_t Crc32(const std::string& bytes)
 
 // --- The server ---
 
-ZoneServer::ZoneServer(ZoneSim& sim, ArenaScript script) : sim_(sim), script_(std::move(script))
+ZoneServer::ZoneServer(ZoneSim& sim, ArenaScript script)
+    : sim_(sim), script_(std::move(script)), keySource_(sim.Options().seed * 2654435761u + 1)
 {
+    nextRound_ = sim_.Now() + script_.integrityInterval;
+    sim_.SetPollHook([this] { RunIntegrityTimers(); });
     auto bind = [this](void (ZoneServer::*handler)(SimSession&, const Packet&)) {
         return [this, handler](SimSession& session, const Packet& packet) { (this->*handler)(session, packet); };
     };
@@ -318,7 +336,10 @@ ZoneServer::ZoneServer(ZoneSim& sim, ArenaScript script) : sim_(sim), script_(st
     sim_.Handle(kFrequencyRequestType, bind(&ZoneServer::OnFrequencyRequest));
     sim_.Handle(kMapRequestType, bind(&ZoneServer::OnMapRequest));
     sim_.Handle(kFileType, bind(&ZoneServer::OnFile));
+    sim_.Handle(kIntegrityAnswerType, bind(&ZoneServer::OnIntegrityAnswer));
 }
+
+ZoneServer::~ZoneServer() { sim_.SetPollHook(nullptr); }
 
 bool ZoneServer::Send(const Packet& packet, bool reliable) { return sim_.SendZone(packet, reliable); }
 
@@ -488,6 +509,10 @@ void ZoneServer::EnterArena(SimSession& session)
     if (script_.map)
         SendMap(session, *script_.map, true);
     session.SendZone(ZonePackets::ArenaEntered(), true);
+    // The seeds of the arena, with key 0: no answer wanted.
+    session.SendZone(ZonePackets::IntegrityRequest(0), true);
+    positionSinceEntry_ = false;
+    asked_ = false;
     for (const Packet& packet : script_.afterEntry)
         session.SendZone(packet, true);
 }
@@ -512,6 +537,7 @@ void ZoneServer::OnLeaveArena(SimSession&, const Packet& packet)
         Complain("leave arena sent unreliably");
     sim_.Log("left arena " + Quoted(currentArena_));
     currentArena_.clear();
+    asked_ = false;
     present_.clear();
 }
 
@@ -530,6 +556,7 @@ void ZoneServer::OnPosition(SimSession&, const Packet& packet)
             check ^= packet.ReadU8(i);
     position.checkValid = check == position.check;
     positions_.push_back(position);
+    positionSinceEntry_ = true;
 
     if (packet.Size() != kSize)
         Complain("position of " + std::to_string(packet.Size()) + " bytes");
@@ -613,4 +640,74 @@ void ZoneServer::OnFile(SimSession&, const Packet& packet)
     if (packet.Size() <= Files::kData)
         Complain("file packet without contents");
     sim_.Log("file " + Quoted(file.name) + " of " + std::to_string(file.contents.size()) + " bytes");
+}
+
+// --- The integrity check --------------------------------------------------------
+
+void ZoneServer::RunIntegrityTimers()
+{
+    const uint32_t now = sim_.Now();
+    if (asked_ && int32_t(now - answerDue_) >= 0)
+        IntegrityDecided("no answer within 15 s");
+    if (script_.integrityInterval == 0 || int32_t(now - nextRound_) < 0)
+        return;
+    nextRound_ = now + script_.integrityInterval;
+    StartIntegrityRound();
+}
+
+void ZoneServer::StartIntegrityRound()
+{
+    SimSession* peer = sim_.Peer();
+    if (peer == nullptr || !peer->Connected() || currentArena_.empty() || !positionSinceEntry_)
+        return;
+    do { // any key but 0, which asks for no answer
+        keySource_ = keySource_ * 1664525u + 1013904223u;
+        roundKey_ = keySource_;
+    } while (roundKey_ == 0);
+    Packet settings = ZonePackets::ArenaSettings(script_.positionInterval, script_.reliableChat);
+    if (script_.corruptSettingsCheck)
+        settings.WriteU8(uint8_t(settings.ReadU8(100) ^ 0x40), 100);
+    expected_.settings = SimIntegrity::Settings(settings, roundKey_);
+    expected_.map = SimIntegrity::Map(SimIntegrity::Grid(script_.map ? script_.map->contents : ""), roundKey_);
+    expected_.program = SimIntegrity::Program(roundKey_);
+    roundStarted_ = true;
+    asked_ = true;
+    answerDue_ = sim_.Now() + 1500;
+    peer->SendZone(ZonePackets::IntegrityRequest(roundKey_), true);
+    sim_.Log("integrity round with key " + std::to_string(roundKey_));
+}
+
+void ZoneServer::OnIntegrityAnswer(SimSession&, const Packet& packet)
+{
+    if (packet.Size() < 40) {
+        Complain("integrity answer of " + std::to_string(packet.Size()) + " bytes");
+        return;
+    }
+    if (!sim_.CurrentArrival().reliable)
+        Complain("integrity answer sent unreliably");
+    if (currentArena_.empty())
+        return;
+    if (!roundStarted_) {
+        IntegrityDecided("an answer to no request (the key-0 packet wants none)");
+        return;
+    }
+    if (expected_.settings != 0 && packet.ReadU32(5) != expected_.settings)
+        IntegrityDecided("settings checksum mismatch");
+    else if (packet.ReadU32(13) != expected_.map)
+        IntegrityDecided("map checksum mismatch");
+    else if (packet.ReadU32(9) != expected_.program)
+        IntegrityDecided("exe checksum mismatch");
+    else
+        IntegrityDecided("");
+}
+
+void ZoneServer::IntegrityDecided(const std::string& problem)
+{
+    asked_ = false;
+    integrityRounds_.push_back({roundKey_, problem});
+    if (problem.empty())
+        return;
+    sim_.Log("integrity: " + problem);
+    if (script_.strictIntegrity && sim_.Peer() != nullptr && sim_.Peer()->Connected())
+        sim_.Peer()->Disconnect();
 }

@@ -58,6 +58,20 @@ struct ArenaScript {
     // Listed in answer to the public chat "?arena", the client's own arena marked;
     // an arena the client entered that is not listed is added.
     std::vector<SimArena> arenas;
+    // The integrity check: a request with key 0 on every arena entry, and a round
+    // every `integrityInterval` hundredths (0: none) for a client that has sent a
+    // position since it entered. Strict: a wrong answer, or none within 15 s, and
+    // the client is disconnected.
+    uint32_t integrityInterval = 0;
+    bool strictIntegrity = false;
+    // For tests: the check is made as if the settings block sent had one byte changed.
+    bool corruptSettingsCheck = false;
+};
+
+// One integrity round: its key and what was wrong with the answer ("" when all was right).
+struct IntegrityRound {
+    uint32_t key = 0;
+    std::string problem;
 };
 
 // The zone messages on the wire, server to client. Each returns the whole zone packet.
@@ -66,6 +80,8 @@ Packet LoginResponse(uint8_t code);
 Packet OwnId(uint16_t id);
 // 1,428 bytes: a filler pattern, with the two values the client reads put in place.
 Packet ArenaSettings(uint16_t positionInterval, uint8_t reliableChat);
+// 17 bytes: the seeds, when they took effect, and the key (0: no answer wanted).
+Packet IntegrityRequest(uint32_t key);
 Packet ArenaEntered();
 // 64 bytes per player.
 Packet PlayersEntering(const std::vector<SimPlayer>& players);
@@ -126,6 +142,7 @@ struct HeardFile : Heard {
 class ZoneServer {
 public:
     explicit ZoneServer(ZoneSim& sim, ArenaScript script = {});
+    ~ZoneServer();
     ZoneServer(const ZoneServer&) = delete;
     ZoneServer& operator=(const ZoneServer&) = delete;
 
@@ -154,6 +171,8 @@ public:
     const std::vector<Heard>& MapRequests() const { return mapRequests_; }
     const std::vector<HeardFile>& Files() const { return files_; }
     const std::vector<Heard>& ArenaLeaves() const { return arenaLeaves_; }
+    // The integrity rounds so far, each once it was decided.
+    const std::vector<IntegrityRound>& IntegrityRounds() const { return integrityRounds_; }
     void ClearHeard();
 
     // The players the latest client was shown, by id, as the zone keeps them.
@@ -175,6 +194,11 @@ private:
     void OnFrequencyRequest(SimSession& session, const Packet& packet);
     void OnMapRequest(SimSession& session, const Packet& packet);
     void OnFile(SimSession& session, const Packet& packet);
+    void OnIntegrityAnswer(SimSession& session, const Packet& packet);
+
+    void RunIntegrityTimers();
+    void StartIntegrityRound();
+    void IntegrityDecided(const std::string& problem);
 
     void EnterArena(SimSession& session);
     static void SendMap(SimSession& session, const SimMap& map, bool information);
@@ -193,4 +217,17 @@ private:
     std::vector<Heard> mapRequests_;
     std::vector<HeardFile> files_;
     std::vector<Heard> arenaLeaves_;
+
+    struct Expected {
+        uint32_t settings = 0, map = 0, program = 0;
+    };
+    uint32_t nextRound_ = 0;
+    bool roundStarted_ = false;
+    uint32_t roundKey_ = 0;
+    Expected expected_;
+    bool asked_ = false;
+    uint32_t answerDue_ = 0;
+    bool positionSinceEntry_ = false;
+    uint32_t keySource_;
+    std::vector<IntegrityRound> integrityRounds_;
 };

@@ -44,6 +44,8 @@ void ZoneSim::Poll()
         Route(datagram);
     for (auto& entry : sessions_)
         entry.second->Run();
+    if (pollHook_)
+        pollHook_();
     Flush();
 }
 

@@ -86,6 +86,8 @@ public:
     void Violation(const std::string& what);
     void Log(const std::string& line) const;
     uint32_t Handshakes() const { return handshakes_; }
+    // Runs at the end of every Poll (the zone server's timers); empty: none.
+    void SetPollHook(std::function<void()> hook) { pollHook_ = std::move(hook); }
 
     uint32_t Now() const { return clock_.Now(); }
     const ZoneSimOptions& Options() const { return options_; }
@@ -116,4 +118,5 @@ private:
     Arrival current_;
     std::vector<std::string> violations_;
     uint32_t handshakes_ = 0;
+    std::function<void()> pollHook_;
 };

@@ -1,0 +1,151 @@
+// The integrity check's three checksums and the answer, against vectors that
+// were checked against a running zone server; and how the zone answers.
+#include "zone/Integrity.h"
+#include "zone/MapFile.h"
+
+#include "support/ClientHarness.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <filesystem>
+
+namespace {
+
+using ::testing::ElementsAre;
+
+Packet SettingsBlock()
+{
+    Packet block(1428);
+    for (uint32_t i = 0; i < block.Size(); ++i)
+        block.WriteU8(uint8_t(7 * i), i);
+    return block;
+}
+
+std::string Records(const std::vector<std::array<uint32_t, 3>>& records)
+{
+    std::string bytes;
+    for (const auto& [x, y, tile] : records) {
+        const uint32_t v = x | y << 12 | tile << 24;
+        bytes += std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    }
+    return bytes;
+}
+
+const std::string kMapA = Records({{22, 24, 1}, {53, 56, 160}, {84, 88, 171}, {115, 120, 170}, {146, 152, 161},
+                                   {177, 184, 172}, {11, 1007, 20}, {1004, 15, 100}, {1022, 0, 5}, {29, 32, 171},
+                                   {1023, 1023, 9}, {30, 31, 216}, {61, 63, 200}});
+const std::string kMapB = kMapA + Records({{22, 24, 2}, {82, 86, 219}});
+
+uint32_t MapSum(const std::string& bytes, uint32_t key)
+{
+    TileGrid grid;
+    grid.Set(500, 500, 1); // left over from an earlier map: the check's grid starts empty
+    BuildCheckGrid(bytes, grid);
+    return MapChecksum(grid, key);
+}
+
+TEST(IntegrityTest, EachChecksumGivesTheKnownAnswers)
+{
+    EXPECT_EQ(kMapA.substr(0, 8), std::string("\x16\x80\x01\x01\x35\x80\x03\xA0", 8));
+    const struct {
+        uint32_t key, settings, mapA, mapB, program;
+    } vectors[] = {
+        {0x12345678, 0x2D9C2D90, 0x48D15A9C, 0x369D03CA, 0xAAF36798},
+        {0xDEADBEEF, 0xF4485873, 0x7AB6FB70, 0x7AB6FB70, 0x7463A3CF},
+        {0x80000000, 0xD392CB58, 0x800000B0, 0x800000B0, 0x281CC948},
+        {0xFFFFFFFF, 0xAC6D3343, 0xFFFFFFEB, 0xFFFFFFEB, 0x92FE563F},
+        {0x00000001, 0x5392CCBD, 0x00000001, 0, 0x281D1A69},
+        {0x7FFFFFFF, 0x2C6D3343, 0x7FFFFFFF, 0, 0x92FE563F},
+        {0x9E3779B9, 0xB0387E35, 0x9E3779B9, 0, 0x99712569},
+        {0x00000000, 0x5392CB58, 0x00000000, 0, 0x281CC948},
+    };
+    const std::string bitmap = std::string("BM\x14\0\0\0", 6) + std::string(14, '\0');
+    for (const auto& v : vectors) {
+        SCOPED_TRACE(v.key);
+        EXPECT_EQ(SettingsChecksum(SettingsBlock(), v.key), v.settings);
+        EXPECT_EQ(MapSum(kMapA, v.key), v.mapA);
+        EXPECT_EQ(MapSum(bitmap + kMapA, v.key), v.mapA);
+        if (v.mapB != 0) {
+            EXPECT_EQ(MapSum(kMapB, v.key), v.mapB);
+        }
+        EXPECT_EQ(MapSum("", v.key), v.key);
+        EXPECT_EQ(ProgramChecksum(v.key), v.program);
+        EXPECT_EQ(ProgramChecksum(v.key ^ 0x80000000u), v.program);
+    }
+    // An extended map's TILE chunk is laid before the ordinary records.
+    const auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const std::string chunk = "TILE" + le32(4) + Records({{22, 24, 3}});
+    const std::string meta = "elvl" + le32(uint32_t(12 + chunk.size())) + le32(0) + chunk;
+    const std::string extended = "BM" + le32(uint32_t(20 + meta.size())) + le32(20) + std::string(10, '\0') + meta;
+    EXPECT_EQ(MapSum(extended, 0x12345678), 0x12345678u + (0x12345678u ^ 3));
+    EXPECT_EQ(MapSum(extended + Records({{22, 24, 1}}), 0x12345678), 0x12345678u + (0x12345678u ^ 1));
+
+    TileGrid grid;
+    BuildCheckGrid(kMapA, grid);
+    EXPECT_EQ(IntegrityAnswer(SettingsBlock(), grid, 0x12345678, {11, 12, 9, 15}),
+              HexPacket("1A 00000000 902D9C2D 9867F3AA 9C5AD148 00000000 00000000 0000 0000 0000 0B00 0C00 0900 "
+                        "0F00 00"));
+}
+
+Packet Request(uint32_t key)
+{
+    Packet request(17);
+    request.WriteU8(0x18, 0);
+    request.WriteU32(key, 13);
+    return request;
+}
+
+// Answered at once and reliably; never for key 0 or a request cut short; a
+// request that comes while the map downloads waits for the map, up to 15 s.
+TEST(IntegrityAnswerTest, TheZoneAnswersWhatNeedsAnAnswerWhenItCan)
+{
+    ClientHarness h;
+    h.EnterArena();
+    h.ServerSends(Request(0));
+    h.ServerSends(Request(0x12345678).SubRange(0, 16));
+    EXPECT_TRUE(h.TakeSentZone().empty());
+    h.ServerSends(Request(0x12345678));
+    std::vector<Packet> sent = h.TakeSent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].SubRange(0, 2), HexPacket("0003")); // reliably
+    const Packet answer = sent[0].SubRange(6, 0);
+    EXPECT_EQ(answer.Size(), 40u);
+    EXPECT_EQ(answer.ReadU32(13), 0x12345678u); // no map: the key itself
+    EXPECT_EQ(answer.ReadU32(9), ProgramChecksum(0x12345678));
+
+    uLongf size = compressBound(uLong(kMapA.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(kMapA.data()),
+              uLong(kMapA.size()), 9);
+    packed.resize(size);
+    Packet information = HexPacket("29");
+    information.Append(Packet(20));
+    information.WriteText("a.lvl", 1, 16);
+    information.WriteU32(Checksum(kMapA), 17);
+    Packet file = HexPacket("2A");
+    file.Append(Packet(16));
+    file.WriteText("a.lvl", 1, 16);
+    file.AppendBytes(packed);
+    for (const uint32_t wait : {1400u, 1600u}) {
+        SCOPED_TRACE(wait);
+        std::filesystem::remove_all(h.folder.Path() + "Maps/a.lvl");
+        h.ServerSends(information); // asks for the map
+        h.ServerSends(Request(0xDEADBEEF));
+        h.TakeSent();
+        h.clock.Advance(wait);
+        h.ServerSends(file);
+        const std::vector<Packet> answers = h.TakeSentZone();
+        if (wait > 1500) {
+            EXPECT_TRUE(answers.empty());
+            continue;
+        }
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(answers[0].ReadU32(13), 0x7AB6FB70u); // map A's checksum for this key
+        h.ServerSends(HexPacket("02")); // a new arena entry: nothing kept
+    }
+}
+
+} // namespace
