@@ -97,11 +97,17 @@ Rgb ChatOutput::SlotColour(int colourSlot)
 
 void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
 {
-    const std::string shown = Visible(text);
-    QueuedLine line{SlotColour(colourSlot), pendingLineBreak_ ? "\n" + shown : shown};
+    QueuedLine line{SlotColour(colourSlot), std::string()};
+    line.text.reserve(text.size() + 1);
+    if (pendingLineBreak_)
+        line.text += '\n';
+    const size_t start = line.text.size();
+    line.text += text;
+    MakeVisible(line.text, start);
+    if (logging_)
+        WriteLog(line.text.substr(start), endLine);
     queuedBytes_ += line.text.size();
     queue_.push_back(std::move(line));
-    WriteLog(shown, endLine);
     pendingLineBreak_ = endLine;
     while (queue_.size() > 1 && (queue_.size() > kMaxQueuedPieces || queuedBytes_ > kMaxQueuedBytes))
         DropOldestLine();

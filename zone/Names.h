@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Player names are compared without regard to letter case everywhere: in the
@@ -12,3 +13,5 @@ std::string LowerName(std::string name);
 // breaks and tabs among them) as a visible currency sign, so that it can neither
 // break a line nor forge one. What is kept or sent stays as it came.
 std::string Visible(std::string text);
+// The same in place, from `from` on.
+void MakeVisible(std::string& text, size_t from = 0);
