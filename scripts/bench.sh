@@ -280,8 +280,8 @@ if both:
     if "BM_MapInflate4MiB" in maps:
         rows.append(("Map download: inflate of 4 MiB", show(ns(maps["BM_MapInflate4MiB"])), "—", ""))
 
-for bench, label in (("BM_WorstTickOwnMoves", "Longest tick: 74 moves of our own player in one datagram, 512 players listed"),
-                     ("BM_WorstTickReassembledCluster", "Longest tick: an 8.4 KB cluster reassembled from chunks (1 200 own moves)"),
+for bench, label in (("BM_WorstTickOwnMoves/InOneDatagram", "Longest tick: 74 moves of our own player in one datagram, 512 players listed"),
+                     ("BM_WorstTickOwnMoves/ReassembledCluster", "Longest tick: an 8.4 KB cluster reassembled from chunks (1 200 own moves)"),
                      ("BM_WorstTickMapInformationAfterA64MiBMap", "Longest tick: 23 map-information packets after a 64 MiB map")):
     b = ticks.get(bench)
     if not b:

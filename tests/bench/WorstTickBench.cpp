@@ -101,22 +101,14 @@ Packet OwnFrequencyChange(uint16_t frequency)
     return change;
 }
 
-// Zone packets in a cluster, the cluster in big-chunk pieces when it is larger than a datagram.
-std::vector<Packet> Clustered(const std::vector<Packet>& members)
+// A packet too big for one datagram, as big-chunk pieces.
+std::vector<Packet> Pieces(const Packet& whole)
 {
-    Packet cluster = HexPacket("000E");
-    for (const Packet& member : members) {
-        const uint8_t length = uint8_t(member.Size());
-        cluster.AppendBytes(&length, 1);
-        cluster.Append(member);
-    }
-    if (cluster.Size() <= 520)
-        return {cluster};
     std::vector<Packet> pieces;
-    for (uint32_t at = 0; at < cluster.Size(); at += 500) {
+    for (uint32_t at = 0; at < whole.Size(); at += 500) {
         Packet piece = HexPacket("000A 00000000");
-        piece.WriteU32(cluster.Size(), 2);
-        piece.Append(cluster.SubRange(at, std::min(at + 500, cluster.Size())));
+        piece.WriteU32(whole.Size(), 2);
+        piece.Append(whole.SubRange(at, std::min(at + 500, whole.Size())));
         pieces.push_back(piece);
     }
     return pieces;
@@ -128,31 +120,21 @@ void Report(benchmark::State& state, double worst)
     state.counters["worst_tick_ms"] = worst * 1000;
 }
 
-// 74 moves of our own player in one datagram, each of which judged all 512 entries.
-void BM_WorstTickOwnMoves(benchmark::State& state)
+// Moves of our own player in one cluster, each of which judged all 512 entries:
+// 74 in one datagram, or 1 200 (8.4 KB) reassembled from big chunks.
+void BM_WorstTickOwnMoves(benchmark::State& state, int moves)
 {
     Arena arena;
     uint16_t frequency = 0;
     for (auto _ : state) {
-        std::vector<Packet> moves;
-        for (int i = 0; i < 74; ++i)
-            moves.push_back(OwnFrequencyChange(uint16_t(++frequency % 8)));
-        for (const Packet& datagram : Clustered(moves))
-            arena.Send(datagram);
-        Report(state, arena.WorstTick());
-    }
-}
-
-// An 8.4 KB cluster, reassembled from big chunks: 1 200 moves of our own player.
-void BM_WorstTickReassembledCluster(benchmark::State& state)
-{
-    Arena arena;
-    uint16_t frequency = 0;
-    for (auto _ : state) {
-        std::vector<Packet> moves;
-        for (int i = 0; i < 1200; ++i)
-            moves.push_back(OwnFrequencyChange(uint16_t(++frequency % 8)));
-        for (const Packet& datagram : Clustered(moves))
+        Packet cluster = HexPacket("000E");
+        for (int i = 0; i < moves; ++i) {
+            const Packet move = OwnFrequencyChange(uint16_t(++frequency % 8));
+            const uint8_t length = uint8_t(move.Size());
+            cluster.AppendBytes(&length, 1);
+            cluster.Append(move);
+        }
+        for (const Packet& datagram : cluster.Size() <= 520 ? std::vector<Packet>{cluster} : Pieces(cluster))
             arena.Send(datagram);
         Report(state, arena.WorstTick());
     }
@@ -172,9 +154,8 @@ void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
               uLong(map.size()), Z_BEST_COMPRESSION);
     packed.resize(size);
     Packet information = HexPacket("29");
-    information.Append(Packet(16));
+    information.Append(Packet(20));
     information.WriteText("big.lvl", 1, 16);
-    information.AppendBytes(std::string(4, '\0'));
     information.WriteU32(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(map.data()), uInt(map.size()))), 17);
     Packet file = HexPacket("2A");
     file.Append(Packet(16));
@@ -183,12 +164,8 @@ void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
     for (auto _ : state) {
         std::filesystem::remove(arena.Folder() + "Maps/big.lvl");
         arena.Send(information);
-        for (uint32_t at = 0; at < file.Size(); at += 500) {
-            Packet piece = HexPacket("000A 00000000");
-            piece.WriteU32(file.Size(), 2);
-            piece.Append(file.SubRange(at, std::min(at + 500, file.Size())));
+        for (const Packet& piece : Pieces(file))
             arena.Send(piece);
-        }
         arena.WorstTick(); // the download itself is not what is measured
         for (int i = 0; i < 23; ++i)
             arena.Send(information);
@@ -196,8 +173,11 @@ void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_WorstTickOwnMoves)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WorstTickReassembledCluster)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, InOneDatagram, 74)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, ReassembledCluster, 1200)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorstTickMapInformationAfterA64MiBMap)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
