@@ -300,7 +300,8 @@ void Connection::ResendOverdue()
 
 void Connection::RunStatistics()
 {
-    if (bytesReceived_ == 0 && listener_ && listener_->ExpectsTraffic()) {
+    // Zone packets still waiting their turn are no silence: the socket is left for them.
+    if (bytesReceived_ == 0 && zoneBacklog_.empty() && listener_ && listener_->ExpectsTraffic()) {
         if (++silentRuns_ > kSilentRunsAllowed) {
             Notice("WARNING: No Data for 30 Seconds.. ReConnecting...");
             Disconnect(false, true);
