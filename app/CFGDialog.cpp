@@ -7,17 +7,9 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-
-namespace {
-
-void Label(wxWindow* parent, int id, const char* text, wxPoint pos, wxSize size, long style, const char* name)
-{
-    new wxStaticText(parent, id, text, pos, size, style, name);
-}
-
-} // namespace
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(CFGDialog, wxDialog)
@@ -34,53 +26,115 @@ CFGDialog::CFGDialog(SettingsStore& settings)
 {
     // Each field shows what is stored; the dialog shows a missing key as empty,
     // whatever default its reader elsewhere falls back to.
-    auto field = [this](int id, wxPoint pos, wxSize size, long style, const char* name, const Settings::TextKey& key) {
+    auto field = [this](int id, int width, long style, const char* name, const Settings::TextKey& key) {
         const wxString value = BytesToWx(settings_.ReadString(key.group, key.key, ""));
-        return new wxTextCtrl(this, id, value, pos, size, style, wxDefaultValidator, name);
+        return new wxTextCtrl(this, id, value, wxDefaultPosition, wxSize(width, -1), style, wxDefaultValidator, name);
+    };
+    auto label = [this](int id, const char* text, const char* name) {
+        return new wxStaticText(this, id, text, wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT, name);
     };
 
     SetFont(DialogFont());
-    // Created in tab order.
-    auto* title = new wxStaticText(this, kIdTitle, "Quillon Configuration", wxPoint(50, 5), wxSize(200, 50),
+    // Created in tab order; the sizers below place them.
+    auto* title = new wxStaticText(this, kIdTitle, "Quillon Configuration", wxDefaultPosition, wxDefaultSize,
                                    wxALIGN_CENTRE, "Label_Title");
     title->SetFont(DialogTitleFont(14));
-    Label(this, kIdWarning, "Warning: ReConnect for these changes to take affect.", wxPoint(5, 270), wxSize(290, 15),
-          wxALIGN_CENTRE, "Label_Title");
-    Label(this, kIdUsernameLabel, "Username: ", wxPoint(20, 40), wxSize(60, 15), wxALIGN_RIGHT, "Label_Username");
-    Label(this, kIdPasswordLabel, "Password: ", wxPoint(20, 60), wxSize(60, 15), wxALIGN_RIGHT, "Label_Password");
-    Label(this, kIdServerNameLabel, "Server Name: ", wxPoint(10, 100), wxSize(70, 15), wxALIGN_RIGHT,
-          "Label_Servername");
-    Label(this, kIdServerIPLabel, "Server IP: ", wxPoint(20, 120), wxSize(60, 15), wxALIGN_RIGHT, "Label_Serverip");
-    Label(this, kIdServerPortLabel, "Server Port: ", wxPoint(10, 140), wxSize(70, 15), wxALIGN_RIGHT,
-          "Label_Serverport");
-    Label(this, kIdArenaLabel, "Arena: ", wxPoint(20, 180), wxSize(35, 15), wxALIGN_RIGHT, "Label_Arena");
-    Label(this, kIdChatsLabel, "Chats: ", wxPoint(20, 200), wxSize(35, 15), wxALIGN_RIGHT, "Label_Chats");
-    Label(this, kIdAutoLabel, "Auto: ", wxPoint(20, 220), wxSize(35, 15), wxALIGN_RIGHT, "Label_Auto");
+    auto* warning = new wxStaticText(this, kIdWarning, "Warning: ReConnect for these changes to take affect.",
+                                     wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE, "Label_Title");
+    wxStaticText* labels[] = {
+        label(kIdUsernameLabel, "Username: ", "Label_Username"),
+        label(kIdPasswordLabel, "Password: ", "Label_Password"),
+        label(kIdServerNameLabel, "Server Name: ", "Label_Servername"),
+        label(kIdServerIPLabel, "Server IP: ", "Label_Serverip"),
+        label(kIdServerPortLabel, "Server Port: ", "Label_Serverport"),
+        label(kIdArenaLabel, "Arena: ", "Label_Arena"),
+        label(kIdChatsLabel, "Chats: ", "Label_Chats"),
+        label(kIdAutoLabel, "Auto: ", "Label_Auto"),
+    };
 
-    username_ = field(kIdUsername, wxPoint(90, 40), wxSize(180, 20), 0, "Text_Username", Settings::UserName);
-    password_ =
-        field(kIdPassword, wxPoint(90, 60), wxSize(150, 20), wxTE_PASSWORD, "Text_Password", Settings::UserPassword);
-    serverName_ = field(kIdServerName, wxPoint(90, 100), wxSize(180, 20), 0, "Text_Servername", Settings::ServerName);
-    serverIP_ = field(kIdServerIP, wxPoint(90, 120), wxSize(90, 20), 0, "Text_Serverip", Settings::ServerIP);
-    serverPort_ = field(kIdServerPort, wxPoint(90, 140), wxSize(50, 20), 0, "Text_Serverport", Settings::ServerPort);
-    arena_ = field(kIdArena, wxPoint(65, 180), wxSize(100, 20), 0, "Text_Arena", Settings::ArenaName);
-    chats_ = field(kIdChats, wxPoint(65, 200), wxSize(210, 20), 0, "Text_Chats", Settings::UserChats);
-    auto_ = field(kIdAuto, wxPoint(65, 220), wxSize(210, 20), 0, "Text_Auto", Settings::UserAuto);
+    username_ = field(kIdUsername, 180, 0, "Text_Username", Settings::UserName);
+    password_ = field(kIdPassword, 150, wxTE_PASSWORD, "Text_Password", Settings::UserPassword);
+    serverName_ = field(kIdServerName, 180, 0, "Text_Servername", Settings::ServerName);
+    serverIP_ = field(kIdServerIP, 120, 0, "Text_Serverip", Settings::ServerIP);
+    serverPort_ = field(kIdServerPort, 60, 0, "Text_Serverport", Settings::ServerPort);
+    arena_ = field(kIdArena, 120, 0, "Text_Arena", Settings::ArenaName);
+    chats_ = field(kIdChats, 210, 0, "Text_Chats", Settings::UserChats);
+    auto_ = field(kIdAuto, 210, 0, "Text_Auto", Settings::UserAuto);
+    wxTextCtrl* fields[] = {username_, password_, serverName_, serverIP_, serverPort_, arena_, chats_, auto_};
 
-    new wxButton(this, kIdOK, "OK", wxPoint(20, 290), wxSize(50, 25), 0, wxDefaultValidator, "Btn_OK");
-    new wxButton(this, kIdCancel, "Cancel", wxPoint(80, 290), wxSize(50, 25), 0, wxDefaultValidator, "Btn_Cancel");
+    auto* ok = new wxButton(this, kIdOK, "OK", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "Btn_OK");
+    auto* cancel = new wxButton(this, kIdCancel, "Cancel", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                                "Btn_Cancel");
     CancelOnEscape(*this, kIdCancel);
-    new wxButton(this, kIdServerList, "Server List", wxPoint(200, 290), wxSize(80, 25), 0, wxDefaultValidator,
-                 "Btn_ServerList");
-    autoConnect_ = new wxCheckBox(this, kIdAutoConnect, "AutoConnect: ", wxPoint(190, 140), wxSize(80, 20), 0,
+    auto* serverList = new wxButton(this, kIdServerList, "Server List", wxDefaultPosition, wxDefaultSize, 0,
+                                    wxDefaultValidator, "Btn_ServerList");
+    autoConnect_ = new wxCheckBox(this, kIdAutoConnect, "AutoConnect: ", wxDefaultPosition, wxDefaultSize, 0,
                                   wxDefaultValidator, "Chk_AutoConnect");
-    autoConnect_->SetValue(settings_.ReadBool(Settings::ServerAutoConnect.group, Settings::ServerAutoConnect.key,
-                                              Settings::ServerAutoConnect.def));
+    autoConnect_->SetValue(Settings::Read(settings_, Settings::ServerAutoConnect));
+    notify_ = new wxCheckBox(this, kIdNotify, "Notify me of mentions", wxDefaultPosition, wxDefaultSize, 0,
+                             wxDefaultValidator, "Chk_Notify");
+    notify_->SetValue(Settings::Read(settings_, Settings::WindowNotify));
+    timestamps_ = new wxCheckBox(this, kIdTimestamps, "Timestamps", wxDefaultPosition, wxDefaultSize, 0,
+                                 wxDefaultValidator, "Chk_Timestamps");
+    timestamps_->SetValue(Settings::Read(settings_, Settings::WindowTimestamps));
+    auto* scrollbackLabel = label(kIdScrollbackLabel, "Scrollback lines: ", "Label_Scrollback");
+    scrollback_ = new wxTextCtrl(this, kIdScrollback, wxString::Format("%d", Settings::Read(settings_, Settings::WindowScrollback)),
+                                 wxDefaultPosition, wxSize(90, -1), 0, wxDefaultValidator, "Text_Scrollback");
+
+    // Label and field in two columns, in groups: login, server, arena, window.
+    auto* grid = new wxFlexGridSizer(2, wxSize(4, 3));
+    auto row = [&](int index, wxWindow* extra = nullptr) {
+        grid->Add(labels[index], 0, wxALIGN_RIGHT | wxALIGN_CENTRE_VERTICAL);
+        if (extra == nullptr) {
+            grid->Add(fields[index], 0, wxEXPAND);
+            return;
+        }
+        auto* both = new wxBoxSizer(wxHORIZONTAL);
+        both->Add(fields[index], 0, wxALIGN_CENTRE_VERTICAL);
+        both->AddStretchSpacer();
+        both->Add(extra, 0, wxALIGN_CENTRE_VERTICAL | wxLEFT, 12);
+        grid->Add(both, 0, wxEXPAND);
+    };
+    auto gap = [&] { grid->AddSpacer(8), grid->AddSpacer(8); };
+    row(0), row(1), gap();
+    row(2), row(3), row(4, autoConnect_), gap();
+    row(5), row(6), row(7), gap();
+    grid->AddSpacer(0);
+    grid->Add(notify_);
+    grid->AddSpacer(0);
+    grid->Add(timestamps_);
+    grid->Add(scrollbackLabel, 0, wxALIGN_RIGHT | wxALIGN_CENTRE_VERTICAL);
+    grid->Add(scrollback_);
+    grid->AddGrowableCol(1);
+
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    buttons->Add(ok);
+    buttons->Add(cancel, 0, wxLEFT, 8);
+    buttons->AddStretchSpacer();
+    buttons->Add(serverList);
+
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(title, 0, wxALIGN_CENTRE | wxALL, 6);
+    column->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    column->Add(warning, 0, wxALIGN_CENTRE | wxALL, 8);
+    column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    SetSizerAndFit(column);
 }
 
 // Neither button carries a standard id, so a close request simply ends the modal run.
 void CFGDialog::OnOK(wxCommandEvent&)
 {
+    // The one field checked here: nothing is stored while it is wrong.
+    long lines = -1;
+    const wxString scrollback = scrollback_->GetValue().Strip(wxString::both);
+    if (!scrollback.IsNumber() || !scrollback.ToLong(&lines) || lines < 0 || lines > Settings::kMaxScrollback) {
+        wxMessageDialog box(this, "Scrollback lines must be a whole number from 0 (no limit) to 10000000.",
+                            "Quillon Configuration", wxOK | wxICON_WARNING);
+        box.ShowModal();
+        scrollback_->SetFocus();
+        scrollback_->SelectAll();
+        return;
+    }
     auto write = [this](const Settings::TextKey& key, const wxTextCtrl* field) {
         settings_.WriteString(key.group, key.key, WxToBytes(field->GetValue()));
     };
@@ -90,9 +144,12 @@ void CFGDialog::OnOK(wxCommandEvent&)
     write(Settings::ServerIP, serverIP_);
     write(Settings::ServerPort, serverPort_);
     write(Settings::ArenaName, arena_);
-    settings_.WriteBool(Settings::ServerAutoConnect.group, Settings::ServerAutoConnect.key, autoConnect_->GetValue());
+    Settings::Write(settings_, Settings::ServerAutoConnect, autoConnect_->GetValue());
     write(Settings::UserChats, chats_);
     write(Settings::UserAuto, auto_);
+    Settings::Write(settings_, Settings::WindowNotify, notify_->GetValue());
+    Settings::Write(settings_, Settings::WindowTimestamps, timestamps_->GetValue());
+    Settings::Write(settings_, Settings::WindowScrollback, int32_t(lines));
     Close();
 }
 

@@ -7,8 +7,10 @@ class wxCheckBox;
 class wxTextCtrl;
 
 // The login, server, arena and zone-entry settings, read from the store when the
-// dialog opens and written back, all of them, on OK. Nothing is checked here:
+// dialog opens and written back, all of them, on OK. Those are not checked here:
 // whatever the user typed fails or works where it is used, at the next Connect.
+// The window's settings (notifications, timestamps, scrollback) take effect at
+// once; a scrollback that is not a number from 0 to 10 000 000 is refused.
 class CFGDialog : public wxDialog {
 public:
     enum Id : int {
@@ -35,6 +37,10 @@ public:
         kIdOK = 405,
         kIdCancel = 410,
         kIdAutoConnect = 500,
+        kIdNotify = 505,
+        kIdTimestamps = 510,
+        kIdScrollback = 515,
+        kIdScrollbackLabel = 520,
     };
 
     explicit CFGDialog(SettingsStore& settings);
@@ -54,6 +60,9 @@ private:
     wxTextCtrl* chats_ = nullptr;
     wxTextCtrl* auto_ = nullptr;
     wxCheckBox* autoConnect_ = nullptr;
+    wxCheckBox* notify_ = nullptr;
+    wxCheckBox* timestamps_ = nullptr;
+    wxTextCtrl* scrollback_ = nullptr;
 
     wxDECLARE_EVENT_TABLE();
 };

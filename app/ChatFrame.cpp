@@ -3,6 +3,7 @@
 #include "app/BanDialog.h"
 #include "app/CFGDialog.h"
 #include "app/ChatFont.h"
+#include "app/FindBar.h"
 #include "app/FontSelection.h"
 #include "app/InputLine.h"
 #include "app/StaffActions.h"
@@ -12,10 +13,15 @@
 #include "client/ChatClient.h"
 #include "console/PlayerMenu.h"
 #include "console/StaffCommands.h"
+#include "zone/Names.h"
+#include "zone/Settings.h"
 
+#include <wx/accel.h>
+#include <wx/display.h>
 #include <wx/icon.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/notifmsg.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 
@@ -27,7 +33,7 @@ const char* const kStartupHint =
     "Click Settings->Settings to set up the Client. Click File->Connect to Connect the bot once its setup.";
 
 constexpr long kOutputStyle = wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2 | wxTE_NOHIDESEL;
-constexpr long kInputStyle = wxTE_RICH2 | wxTE_PROCESS_ENTER;
+constexpr long kInputStyle = wxTE_RICH2 | wxTE_PROCESS_ENTER | wxTE_PROCESS_TAB;
 constexpr long kUserListStyle = wxLC_REPORT | wxLC_SINGLE_SEL | wxVSCROLL;
 
 } // namespace
@@ -44,7 +50,10 @@ wxBEGIN_EVENT_TABLE(ChatFrame, wxFrame)
     EVT_MENU(kIdServerLog, ChatFrame::OnServerLog)
     EVT_MENU(kIdServerLag, ChatFrame::OnServerLag)
     EVT_MENU(kIdAbout, ChatFrame::OnAbout)
+    EVT_MENU(kIdFind, ChatFrame::OnFind)
     EVT_TIMER(kIdFrameTimer, ChatFrame::OnTick)
+    EVT_ACTIVATE(ChatFrame::OnActivate)
+    EVT_CLOSE(ChatFrame::OnClose)
 wxEND_EVENT_TABLE();
 // clang-format on
 
@@ -61,6 +70,14 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
 
     outputView_ = std::make_unique<WxOutputView>(*outputControl_);
     client_ = std::make_unique<ChatClient>(*outputView_, *userList_, settings_, ChooseProgramFolder());
+    client_->SetMentionHandler([this](const std::string& sender, const std::string& text) { OnMention(sender, text); });
+    notifier_ = [this](const wxString& heading, const wxString& text) {
+        wxNotificationMessage message(heading, text, this);
+        message.Show();
+    };
+    wxAcceleratorEntry find(wxACCEL_CTRL, 'F', kIdFind);
+    SetAcceleratorTable(wxAcceleratorTable(1, &find));
+    RestoreGeometry();
     userList_->SetToolTipSource([this](const std::string& name) { return client_->ToolTipFor(name); });
     userList_->SetPlayerCommand([this](int id, const std::string& name) { RunPlayerCommand(id, name); });
 
@@ -112,20 +129,26 @@ void ChatFrame::BuildChildWindows()
     actions.selectPrevious = [this] { userList_->SelectPrevious(); };
     actions.selectNext = [this] { userList_->SelectNext(); };
     actions.recentSenders = [this] { return client_ ? &client_->GetZone().recentSenders : nullptr; };
+    actions.playerNames = [this] { return client_->PlayerNames(); };
     inputLine_ = new InputLine(this, kIdInputLine, wxPoint(0, 300), wxSize(520, 25), kInputStyle, std::move(actions));
     outputControl_ = new wxTextCtrl(this, kIdOutput, wxEmptyString, wxPoint(0, 0), wxSize(340, 300), kOutputStyle,
                                     wxDefaultValidator, "text");
     userList_ = new UserList(this, kIdUserList, wxPoint(360, 0), wxSize(200, 300), kUserListStyle);
+    findBar_ = new FindBar(
+        this, *outputControl_, [this]() -> const std::string& { return client_->Output().Shown(); },
+        [this] { inputLine_->SetFocus(); });
 }
 
 void ChatFrame::LayOut()
 {
-    // Only the output area takes extra width; the input line keeps its height.
+    // Only the output area takes extra width; extra height goes to it and the
+    // user list; the find bar (when open) and the input line keep theirs.
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(outputControl_, 1, wxEXPAND);
     row->Add(userList_, 0, wxEXPAND);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(row, 1, wxEXPAND);
+    column->Add(findBar_, 0, wxEXPAND);
     column->Add(inputLine_, 0, wxEXPAND);
     SetSizer(column);
     SetMinClientSize(column->ComputeFittingClientSize(this));
@@ -217,8 +240,14 @@ void ChatFrame::OnFont(wxCommandEvent&)
 void ChatFrame::OnSettings(wxCommandEvent&)
 {
     auto dialog = settingsDialog_.Open(settings_);
-    if (dialog)
-        dialog->ShowModal();
+    if (!dialog)
+        return;
+    dialog->ShowModal();
+    client_->ApplyDisplaySettings();
+    if (!Settings::Read(settings_, Settings::WindowNotify)) {
+        alerts_.Seen();
+        SetTitle(alerts_.Title());
+    }
 }
 
 void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { client_->Ignores().ShowIgnoreLists(true, true); }
@@ -235,8 +264,71 @@ void ChatFrame::OnAbout(wxCommandEvent&)
                  this);
 }
 
+void ChatFrame::OnFind(wxCommandEvent&) { findBar_->Open(); }
+
+// While the window is in the background, a mention counts in the title, asks for
+// attention and raises a notification (one per sender in ten seconds).
+void ChatFrame::OnMention(const std::string& sender, const std::string& text)
+{
+    if (active_ || !Settings::Read(settings_, Settings::WindowNotify))
+        return;
+    const bool notify = alerts_.Arrived(sender, wxGetLocalTimeMillis().GetValue());
+    SetTitle(alerts_.Title());
+    RequestUserAttention();
+    if (notify && notifier_)
+        notifier_(sender.empty() ? wxString("Quillon") : BytesToWx(Visible(sender)), BytesToWx(Visible(text)));
+}
+
+void ChatFrame::OnActivate(wxActivateEvent& event)
+{
+    event.Skip();
+    active_ = event.GetActive();
+    if (active_ && alerts_.Unseen() > 0) {
+        alerts_.Seen();
+        SetTitle(alerts_.Title());
+    }
+}
+
+// The place and size for the next start, unless the window is maximized or minimized.
+void ChatFrame::SaveGeometry()
+{
+    if (IsMaximized() || IsIconized() || IsFullScreen())
+        return;
+    // A window left as it opened writes nothing.
+    const wxRect rect = GetRect();
+    if (rect == openedRect_)
+        return;
+    Settings::Write(settings_, Settings::WindowX, rect.x);
+    Settings::Write(settings_, Settings::WindowY, rect.y);
+    Settings::Write(settings_, Settings::WindowWidth, rect.width);
+    Settings::Write(settings_, Settings::WindowHeight, rect.height);
+}
+
+// The saved place if it is on a screen, and the saved size if it is not smaller than the first one.
+void ChatFrame::RestoreGeometry()
+{
+    const int x = Settings::Read(settings_, Settings::WindowX);
+    const int y = Settings::Read(settings_, Settings::WindowY);
+    if (wxDisplay::GetFromPoint(wxPoint(x, y)) != wxNOT_FOUND)
+        Move(x, y);
+    const int width = Settings::Read(settings_, Settings::WindowWidth);
+    const int height = Settings::Read(settings_, Settings::WindowHeight);
+    if (width >= Settings::WindowWidth.def && height >= Settings::WindowHeight.def && width <= 100000 &&
+        height <= 100000)
+        SetSize(width, height);
+}
+
+void ChatFrame::OnClose(wxCloseEvent& event)
+{
+    SaveGeometry();
+    event.Skip();
+}
+
 void ChatFrame::OnTick(wxTimerEvent&)
 {
+    // By the first tick the window is shown at the place and size it opened with.
+    if (openedRect_.IsEmpty())
+        openedRect_ = GetRect();
     client_->Step();
     // A session that ended for good (a refused login, a look-up that failed) frees Connect again.
     if (client_->Connected() != menuConnected_)

@@ -2,11 +2,13 @@
 
 #include "app/DialogSlot.h"
 #include "app/StaffActions.h"
+#include "console/Mentions.h"
 #include "settings/SettingsStore.h"
 
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,6 +16,7 @@ class BanDialog;
 class CFGDialog;
 class ChatClient;
 class ChatOutput;
+class FindBar;
 class InputLine;
 class UserList;
 class WxOutputView;
@@ -34,6 +37,7 @@ enum FrameId : int {
     kIdUserList = 200,
     kIdInputLine = 300,
     kIdFrameTimer = 800,
+    kIdFind = 810,
     kIdAbout = 5013,
 };
 
@@ -54,6 +58,11 @@ public:
     ChatClient& Client() const { return *client_; }
     SettingsStore& SettingsHandle() { return settings_; }
     const wxTimer& FrameTimer() const { return timer_; }
+    FindBar& Finder() const { return *findBar_; }
+    WxOutputView& OutputView() const { return *outputView_; }
+    // Desktop notifications for mentions go through here (tests record them).
+    using Notifier = std::function<void(const wxString& title, const wxString& text)>;
+    void SetNotifier(Notifier notifier) { notifier_ = std::move(notifier); }
     DialogSlot<CFGDialog>& SettingsDialogSlot() { return settingsDialog_; }
     DialogSlot<BanDialog>& BanDialogSlot() { return banDialog_; }
 
@@ -63,6 +72,9 @@ private:
     void LayOut();
     void ApplyColoursAndFont();
     void SetConnectedMenuState(bool connected);
+    void RestoreGeometry();
+    void SaveGeometry();
+    void OnMention(const std::string& sender, const std::string& text);
     void SubmitInputLine();
     void RunPlayerCommand(int id, const std::string& name);
     StaffContext Staff();
@@ -77,6 +89,9 @@ private:
     void OnServerLog(wxCommandEvent& event);
     void OnServerLag(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
+    void OnFind(wxCommandEvent& event);
+    void OnActivate(wxActivateEvent& event);
+    void OnClose(wxCloseEvent& event);
     void OnTick(wxTimerEvent& event);
 
     // Destroyed in reverse order: the output before the settings, both before
@@ -88,7 +103,12 @@ private:
     wxTextCtrl* outputControl_ = nullptr;
     UserList* userList_ = nullptr;
     InputLine* inputLine_ = nullptr;
+    FindBar* findBar_ = nullptr;
     wxTimer timer_;
+    bool active_ = true;
+    wxRect openedRect_;
+    MentionAlerts alerts_;
+    Notifier notifier_;
     bool menuConnected_ = false;
     std::unique_ptr<WxOutputView> outputView_;
     // Goes first: its quiet disconnect still reaches the output and the user list.

@@ -24,7 +24,28 @@ void InputLine::OnKeyDown(wxKeyEvent& event)
     switch (event.GetKeyCode()) {
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
+        history_.Add(WxToBytes(GetValue()));
         actions_.submit();
+        break;
+    case WXK_UP:
+    case WXK_NUMPAD_UP: {
+        std::string line;
+        if (history_.Older(WxToBytes(GetValue()), line))
+            ShowHistoryLine(line);
+        break;
+    }
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN: {
+        std::string line;
+        if (history_.Newer(line))
+            ShowHistoryLine(line);
+        break;
+    }
+    case WXK_TAB:
+        if (event.HasAnyModifiers())
+            event.Skip();
+        else
+            CompleteName();
         break;
     case WXK_PAGEUP:
     case WXK_NUMPAD_PAGEUP:
@@ -38,6 +59,29 @@ void InputLine::OnKeyDown(wxKeyEvent& event)
         event.Skip();
         break;
     }
+}
+
+void InputLine::ShowHistoryLine(const std::string& line)
+{
+    ChangeValue(BytesToWx(line));
+    // Colour the field as typing the line would have.
+    wxCommandEvent changed(wxEVT_TEXT, GetId());
+    OnInputChanged(changed);
+    SetInsertionPointEnd();
+}
+
+void InputLine::CompleteName()
+{
+    if (!actions_.playerNames)
+        return;
+    const std::string text = WxToBytes(GetValue());
+    NameCompleter::Result completed;
+    if (!completer_.Complete(text, size_t(GetInsertionPoint()), actions_.playerNames(), completed))
+        return;
+    ChangeValue(BytesToWx(completed.text));
+    wxCommandEvent changed(wxEVT_TEXT, GetId());
+    OnInputChanged(changed);
+    SetInsertionPoint(long(completed.cursor));
 }
 
 void InputLine::Colour(const wxColour& colour)

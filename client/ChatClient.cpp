@@ -52,6 +52,7 @@ ChatClient::ChatClient(OutputView& view, UserListView& userList, SettingsSource&
       connection_(std::move(socket), clock, std::move(keys)), zone_(connection_, *this, settings_, folder_)
 {
     ignores_.LoadPermanent();
+    ApplyDisplaySettings();
     // An existing folder is fine; a failure shows when a log cannot be written.
     std::error_code ignored;
     std::filesystem::create_directory(folder_.PathOf("Logs"), ignored);
@@ -147,6 +148,30 @@ bool ChatClient::Submit(const std::string& line, const std::optional<std::string
 std::string ChatClient::ToolTipFor(const std::string& name) const { return PlayerToolTipFor(zone_, name); }
 
 // --- ZoneConsole ---
+
+void ChatClient::ApplyDisplaySettings()
+{
+    output_.SetTimestamps(Settings::Read(settings_, Settings::WindowTimestamps));
+    const int32_t lines = Settings::Read(settings_, Settings::WindowScrollback);
+    output_.SetScrollback(size_t(lines >= 0 && lines <= Settings::kMaxScrollback ? lines
+                                                                                  : Settings::WindowScrollback.def));
+}
+
+void ChatClient::Mention(const std::string& sender, const std::string& text)
+{
+    output_.MarkLine();
+    if (onMention_)
+        onMention_(sender, text);
+}
+
+std::vector<std::string> ChatClient::PlayerNames() const
+{
+    std::vector<std::string> names;
+    for (uint16_t id = 0; id < PlayerTable::kSlots; ++id)
+        if (const Player* player = zone_.players.Get(id); player->inUse)
+            names.push_back(player->name);
+    return names;
+}
 
 void ChatClient::Print(const std::string& text, int colourSlot, bool endLine)
 {

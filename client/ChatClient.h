@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class DatagramSocket;
 class SettingsSource;
@@ -50,6 +51,16 @@ public:
     // True when the input line is to be cleared.
     bool Submit(const std::string& line, const std::optional<std::string>& selected);
 
+    // Reads the display settings again: timestamps and the scrollback limit.
+    void ApplyDisplaySettings();
+    // Told of every mention (a line naming the user, a private message) as it is printed.
+    void SetMentionHandler(std::function<void(const std::string& sender, const std::string& text)> handler)
+    {
+        onMention_ = std::move(handler);
+    }
+    // The names in the arena's player list, for name completion.
+    std::vector<std::string> PlayerNames() const;
+
     // The tool tip for a player list entry; empty when it names nobody present.
     std::string ToolTipFor(const std::string& name) const;
 
@@ -63,6 +74,7 @@ public:
 private:
     // --- ZoneConsole ---
     void Print(const std::string& text, int colourSlot, bool endLine) override;
+    void Mention(const std::string& sender, const std::string& text) override;
     void SetUserListTitle(const std::string& text) override;
     void AddUser(const std::string& name, int kind) override;
     void RemoveUser(const std::string& name) override;
@@ -77,6 +89,7 @@ private:
 
     SettingsSource& settings_;
     Resolver resolver_;
+    std::function<void(const std::string&, const std::string&)> onMention_;
     std::shared_ptr<Lookup> lookup_;
     uint16_t port_ = 0;
     SteadyClock steadyClock_;

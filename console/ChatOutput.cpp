@@ -97,10 +97,30 @@ Rgb ChatOutput::SlotColour(int colourSlot)
 
 void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
 {
-    QueuedLine line{SlotColour(colourSlot), std::string()};
+    if (!lineOpen_ && timestamps_) {
+        char stamp[16] = "[--:--] ";
+        const std::time_t now = now_();
+        if (const std::tm* local = std::localtime(&now))
+            std::strftime(stamp, sizeof stamp, "[%H:%M] ", local);
+        Queue(stamp, kWhite, false);
+    }
+    Queue(text, SlotColour(colourSlot), endLine);
+    pendingLineBreak_ = endLine;
+    lineOpen_ = !endLine;
+    if (endLine)
+        marking_ = false;
+    while (queue_.size() > 1 && (queue_.size() > kMaxQueuedPieces || queuedBytes_ > kMaxQueuedBytes))
+        DropOldestLine();
+}
+
+// A piece of the line being printed; the first starts with the break that ends the line before.
+void ChatOutput::Queue(const std::string& text, Rgb colour, bool endLine)
+{
+    QueuedLine line{colour, std::string(), marking_};
     line.text.reserve(text.size() + 1);
     if (pendingLineBreak_)
         line.text += '\n';
+    pendingLineBreak_ = false;
     const size_t start = line.text.size();
     line.text += text;
     MakeVisible(line.text, start);
@@ -108,9 +128,6 @@ void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
         WriteLog(line.text.substr(start), endLine);
     queuedBytes_ += line.text.size();
     queue_.push_back(std::move(line));
-    pendingLineBreak_ = endLine;
-    while (queue_.size() > 1 && (queue_.size() > kMaxQueuedPieces || queuedBytes_ > kMaxQueuedBytes))
-        DropOldestLine();
 }
 
 // The front piece and the rest of its line, up to the piece that starts the next.
@@ -130,18 +147,42 @@ void ChatOutput::FlushOneLine()
     if ((queue_.empty() && skippedLines_ == 0) || !view_.IsAtEnd())
         return;
     if (skippedLines_ > 0) {
-        const std::string notice = "\n(" + std::to_string(skippedLines_) +
-                                   " lines skipped: they came faster than the window can show them)";
-        view_.AppendStyled(notice, kWhite);
-        shownBytes_ += notice.size();
+        Show("\n(" + std::to_string(skippedLines_) + " lines skipped: they came faster than the window can show them)",
+             kWhite, false);
         skippedLines_ = 0;
         return;
     }
     const QueuedLine& front = queue_.front();
-    view_.AppendStyled(front.text, front.colour);
-    shownBytes_ += front.text.size();
+    Show(front.text, front.colour, front.marked);
     queuedBytes_ -= front.text.size();
     queue_.pop_front();
+}
+
+void ChatOutput::Show(const std::string& text, Rgb colour, bool marked)
+{
+    view_.AppendStyled(text, colour, marked);
+    shown_ += text;
+    for (char c : text)
+        shownBreaks_ += c == '\n';
+    if (scrollback_ != 0 && ShownLines() > scrollback_)
+        Trim();
+}
+
+// The oldest lines go a twentieth of the limit at a time, so that the cost of
+// removing them from the control is spread thin over the lines shown.
+void ChatOutput::Trim()
+{
+    const size_t lines = std::max<size_t>(1, scrollback_ / 20) + ShownLines() - scrollback_ - 1;
+    size_t cut = 0;
+    for (size_t i = 0; i <= lines && cut != std::string::npos; ++i)
+        cut = shown_.find('\n', i == 0 ? 0 : cut + 1);
+    if (cut == std::string::npos)
+        return;
+    ++cut; // the break goes with its line
+    view_.RemoveFirst(cut);
+    shown_.erase(0, cut);
+    shownBreaks_ -= lines + 1;
+    shownBeforeLog_ = shownBeforeLog_ > cut ? shownBeforeLog_ - cut : 0;
 }
 
 // --- player list -------------------------------------------------------------
@@ -227,7 +268,7 @@ bool ChatOutput::StartLog(const std::string& fileName)
     }
     logPath_ = LogFolderPrefix() + fileName;
     logging_ = true;
-    shownBeforeLog_ = shownBytes_;
+    shownBeforeLog_ = shown_.size();
     return true;
 }
 
@@ -241,7 +282,7 @@ void ChatOutput::SaveBuffer(const std::string& name)
     }
     Print("Saving Buffer To: ", kSlotGreen);
     Print(fileName, kSlotGreen, true);
-    const std::string shown = view_.ShownText();
+    const std::string& shown = shown_;
     if (logging_ && fileName == current) {
         // What the window showed since the log opened is in it already.
         WriteTextFile(folder_.Path(), logPath_, AsLogText(shown.substr(0, shownBeforeLog_)), true);

@@ -3,7 +3,9 @@
 #include "console/Views.h"
 #include "zone/ZoneConsole.h"
 
+#include <ctime>
 #include <deque>
+#include <functional>
 #include <string>
 
 class ProgramFolder;
@@ -20,6 +22,17 @@ public:
     void Print(const std::string& text, int colourSlot, bool endLine);
     void Print(const std::string& text, int colourSlot) { Print(text, colourSlot, false); }
     void FlushOneLine();
+    // The line being printed, or the next one, is shown on the mention tint.
+    void MarkLine() { marking_ = true; }
+
+    // "[HH:MM] " in front of every line, in the window and the log alike.
+    void SetTimestamps(bool on) { timestamps_ = on; }
+    void SetTimeSource(std::function<std::time_t()> now) { now_ = std::move(now); }
+    // The window keeps at most this many lines (0: all); the oldest go in blocks.
+    void SetScrollback(size_t lines) { scrollback_ = lines; }
+    // What the window shows, as it shows it: lines separated by "\n".
+    const std::string& Shown() const { return shown_; }
+    size_t ShownLines() const { return shown_.empty() ? 0 : shownBreaks_ + 1; }
 
     static constexpr size_t kMaxQueuedPieces = 200000;
     static constexpr size_t kMaxQueuedBytes = size_t(8) << 20;
@@ -47,9 +60,13 @@ private:
     struct QueuedLine {
         Rgb colour;
         std::string text;
+        bool marked = false;
     };
 
+    void Queue(const std::string& text, Rgb colour, bool endLine);
     void DropOldestLine();
+    void Show(const std::string& text, Rgb colour, bool marked);
+    void Trim();
     bool StartLog(const std::string& fileName);
     int FirstNotBefore(const std::string& shownName) const;
     int FindUser(const std::string& name) const;
@@ -62,9 +79,15 @@ private:
     size_t queuedBytes_ = 0;
     size_t skippedLines_ = 0;
     bool pendingLineBreak_ = false;
+    bool lineOpen_ = false; // a line was started and not ended
+    bool marking_ = false;
+    bool timestamps_ = false;
+    std::function<std::time_t()> now_ = [] { return std::time(nullptr); };
+    size_t scrollback_ = 0;
+    std::string shown_;
+    size_t shownBreaks_ = 0;
     bool logging_ = false;
     std::string logPath_;
-    // Bytes shown in the window so far, and how many of them were there when the log opened.
-    size_t shownBytes_ = 0;
+    // How much of what the window shows was there when the log opened.
     size_t shownBeforeLog_ = 0;
 };

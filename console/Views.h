@@ -19,6 +19,7 @@ constexpr Rgb kRed{255, 0, 0};
 constexpr Rgb kOrange{255, 128, 0};
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kMentionTint{40, 40, 96}; // behind a line that speaks to the user
 } // namespace Colours
 
 // A small picture as rows of RGB pixels, for icons the console defines and the GUI draws.
@@ -29,17 +30,18 @@ struct Picture {
     Rgb At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// What ChatOutput needs from the output area. Text is 8-bit protocol text; the
-// view decides how to show it.
+// What ChatOutput needs from the output area. Text is 8-bit protocol text, one
+// character a byte; the view decides how to show it.
 class OutputView {
 public:
     virtual ~OutputView() = default;
-    // Adds text at the end in the given colour, keeping the user's view and selection.
-    virtual void AppendStyled(const std::string& text, Rgb colour) = 0;
+    // Adds text at the end in the given colour, on the mention tint when `marked`,
+    // keeping the user's view and selection.
+    virtual void AppendStyled(const std::string& text, Rgb colour, bool marked) = 0;
     // True exactly when the last line of the text is in view.
     virtual bool IsAtEnd() const = 0;
-    // Everything shown so far, lines separated by "\n".
-    virtual std::string ShownText() const = 0;
+    // Removes the first `characters` characters (whole lines), keeping the user's place.
+    virtual void RemoveFirst(size_t characters) = 0;
 };
 
 // What ChatOutput needs from the player list: one column of names, each with a

@@ -1,7 +1,10 @@
 #include "zone/Chat.h"
 
 #include "zone/ZoneConsole.h"
+#include "zone/Names.h"
 #include "zone/Zone.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -62,12 +65,23 @@ bool MayAnswer(Zone& zone, const std::string& sender)
     return zone.away.Away() && !sender.empty() && zone.away.TakeReplyTurn(sender, zone.Now());
 }
 
+const std::string& OwnName(Zone& zone) { return zone.players.NameOf(zone.OwnPlayerId()); }
+
+// A line from somebody else that names the user.
+bool NamesUser(Zone& zone, const std::string& sender, const std::string& text)
+{
+    const std::string& own = OwnName(zone);
+    return !SameNameNoCase(sender, own) && NamesPlayer(text, own);
+}
+
 void OnPlayerChat(Zone& zone, const Packet& packet, int kind, const std::string& text)
 {
     const uint16_t id = packet.ReadU16(ChatIn::kSender);
     const std::string& name = zone.players.NameOf(id);
     if (zone.Console().IsIgnored(name) || !SwitchedOn(zone.filters, kind))
         return;
+    if (kind == kChatPrivate || NamesUser(zone, name, text))
+        zone.Console().Mention(name, text);
     PrintFromPlayer(zone.Console(), name, text, kind);
     if (kind != kChatPrivate)
         return;
@@ -88,6 +102,7 @@ void OnRemotePrivate(Zone& zone, const std::string& text)
         if (zone.Console().IsIgnored(sender))
             return;
     }
+    zone.Console().Mention(sender, named ? text.substr(std::min(text.size(), sender.size() + 2)) : text);
     PrintWhole(zone.Console(), text, kChatRemotePrivate);
     if (!named)
         return;
@@ -117,8 +132,12 @@ void OnChannelChat(Zone& zone, const std::string& text)
     }
     if (zone.Console().IsIgnored(sender))
         return;
-    if (zone.filters.ChannelShown(ChannelNumber(text)))
-        PrintWhole(zone.Console(), text, kChatChannel);
+    if (!zone.filters.ChannelShown(ChannelNumber(text)))
+        return;
+    const size_t said = text.find("> ");
+    if (said != std::string::npos && NamesUser(zone, sender, text.substr(said + 2)))
+        zone.Console().Mention(sender, text.substr(said + 2));
+    PrintWhole(zone.Console(), text, kChatChannel);
 }
 
 void Echo(Zone& zone, int kind, const std::string& sent)

@@ -6,7 +6,61 @@
 
 namespace {
 int Lower(char c) { return std::tolower(static_cast<unsigned char>(c)); }
+
+// ASCII letters folded; the searches below run over whole windows of text.
+struct FoldTable {
+    unsigned char fold[256];
+    FoldTable()
+    {
+        for (int c = 0; c < 256; ++c)
+            fold[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+};
+const FoldTable kFold;
+inline unsigned char Fold(char c) { return kFold.fold[static_cast<unsigned char>(c)]; }
+
+bool MatchesAt(const std::string& text, size_t at, const std::string& needle)
+{
+    for (size_t j = 1; j < needle.size(); ++j)
+        if (Fold(text[at + j]) != Fold(needle[j]))
+            return false;
+    return true;
+}
+
+bool WordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 } // namespace
+
+size_t FindNoCase(const std::string& text, const std::string& needle, size_t from, bool forward)
+{
+    if (needle.empty() || needle.size() > text.size())
+        return std::string::npos;
+    const size_t last = text.size() - needle.size();
+    const unsigned char first = Fold(needle[0]);
+    if (forward) {
+        for (size_t i = from; i <= last; ++i)
+            if (Fold(text[i]) == first && MatchesAt(text, i, needle))
+                return i;
+        return std::string::npos;
+    }
+    for (size_t i = from < last + 1 ? from : last + 1; i-- > 0;)
+        if (Fold(text[i]) == first && MatchesAt(text, i, needle))
+            return i;
+    return std::string::npos;
+}
+
+bool NamesPlayer(const std::string& text, const std::string& name)
+{
+    if (name.empty())
+        return false;
+    for (size_t at = FindNoCase(text, name, 0); at != std::string::npos; at = FindNoCase(text, name, at + 1)) {
+        const size_t end = at + name.size();
+        const bool startsWord = !WordChar(name.front()) || at == 0 || !WordChar(text[at - 1]);
+        const bool endsWord = !WordChar(name.back()) || end == text.size() || !WordChar(text[end]);
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
 
 int CompareNamesNoCase(const std::string& a, const std::string& b)
 {

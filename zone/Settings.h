@@ -49,9 +49,19 @@ inline constexpr TextKey FontName{"Font", "FontName", "Arial"};
 inline constexpr IntKey FontSize{"Font", "FontSize", 8};
 inline constexpr IntKey FontStyle{"Font", "FontStyle", 90};   // wxNORMAL
 inline constexpr IntKey FontWeight{"Font", "FontWeight", 92}; // wxBOLD
+inline constexpr BoolKey WindowNotify{"Window", "Notify", true};
+inline constexpr BoolKey WindowTimestamps{"Window", "Timestamps", false};
+inline constexpr IntKey WindowScrollback{"Window", "ScrollbackLines", 200000}; // 0: no limit
+inline constexpr int32_t kMaxScrollback = 10000000;
+inline constexpr IntKey WindowX{"Window", "X", 50};
+inline constexpr IntKey WindowY{"Window", "Y", 50};
+inline constexpr IntKey WindowWidth{"Window", "Width", 528};
+inline constexpr IntKey WindowHeight{"Window", "Height", 390};
 
 inline std::string Read(const SettingsSource& s, const TextKey& k) { return s.ReadString(k.group, k.key, k.def); }
 inline int32_t Read(const SettingsSource& s, const IntKey& k) { return s.ReadInteger(k.group, k.key, k.def); }
 inline bool Read(const SettingsSource& s, const BoolKey& k) { return s.ReadBool(k.group, k.key, k.def); }
 inline bool Write(SettingsSource& s, const TextKey& k, const std::string& v) { return s.WriteString(k.group, k.key, v); }
+inline bool Write(SettingsSource& s, const IntKey& k, int32_t v) { return s.WriteInteger(k.group, k.key, v); }
+inline bool Write(SettingsSource& s, const BoolKey& k, bool v) { return s.WriteBool(k.group, k.key, v); }
 } // namespace Settings

@@ -16,6 +16,8 @@ public:
     virtual ~ZoneConsole() = default;
 
     virtual void Print(const std::string& text, int colourSlot, bool endLine) = 0;
+    // The line printed next speaks to the user: their name in it, or a private message.
+    virtual void Mention(const std::string& sender, const std::string& text) = 0;
 
     virtual void SetUserListTitle(const std::string& text) = 0;
     virtual void AddUser(const std::string& name, int kind) = 0;

@@ -53,7 +53,7 @@ private:
         for (long i = 0; i < kLines; ++i) {
             view.AppendStyled("\n      Pilot" + std::to_string(i % 97) + "> line " + std::to_string(i) +
                                   " of the conversation, about as long as chat usually is",
-                              colours[i % 3]);
+                              colours[i % 3], false);
             if (i % 10000 == 0)
                 Settle();
         }

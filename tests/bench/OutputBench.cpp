@@ -55,7 +55,7 @@ private:
         WxOutputView view(frame_->OutputControl());
         const Rgb colours[] = {{160, 160, 255}, {0, 255, 0}, {255, 255, 0}};
         for (long i = 0; i < lines; ++i) {
-            view.AppendStyled((i ? "\n" : "") + ChatLine(i), colours[i % 3]);
+            view.AppendStyled((i ? "\n" : "") + ChatLine(i), colours[i % 3], false);
             if (i % 10000 == 0)
                 Settle();
         }

@@ -23,9 +23,9 @@ public:
 // Shows nothing, so draining the queue between batches costs little.
 class DiscardView final : public OutputView {
 public:
-    void AppendStyled(const std::string&, Rgb) override {}
+    void AppendStyled(const std::string&, Rgb, bool) override {}
     bool IsAtEnd() const override { return true; }
-    std::string ShownText() const override { return {}; }
+    void RemoveFirst(size_t) override {}
 };
 
 Packet ChatPacket(int kind, uint16_t sender, const std::string& text)

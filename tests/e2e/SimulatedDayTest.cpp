@@ -78,14 +78,14 @@ struct DeliveryCheck {
 class ReadingView final : public OutputView {
 public:
     explicit ReadingView(std::function<void(uint32_t)> onMessage) : onMessage_(std::move(onMessage)) {}
-    void AppendStyled(const std::string& text, Rgb) override
+    void AppendStyled(const std::string& text, Rgb, bool) override
     {
         const size_t at = !text.empty() && text[0] == '\n' ? 1 : 0;
         if (text.compare(at, 4, "msg ") == 0)
             onMessage_(uint32_t(std::strtoul(text.c_str() + at + 4, nullptr, 10)));
     }
     bool IsAtEnd() const override { return true; }
-    std::string ShownText() const override { return {}; }
+    void RemoveFirst(size_t) override {}
 
 private:
     std::function<void(uint32_t)> onMessage_;

@@ -95,7 +95,13 @@ dialog_open() { [ "$(window_count)" -ge 2 ]; }
 dialog_closed() { [ "$(window_count)" -eq 1 ]; }
 # On a busy machine the dialog may be on screen before it takes input: retry.
 dialog_window() { xdotool search --onlyvisible --pid "$client_pid" | grep -vx "$window" | head -n 1; }
-click_cancel() { xdotool mousemove --window "$(dialog_window)" 105 301 click 1; }
+# Cancel is the second of the buttons along the bottom edge.
+click_cancel() {
+    local dialog height
+    dialog=$(dialog_window)
+    height=$(xdotool getwindowgeometry --shell "$dialog" | sed -n 's/^HEIGHT=//p')
+    xdotool mousemove --window "$dialog" 150 $((height - 30)) click 1
+}
 press_escape() { xdotool windowfocus --sync "$(dialog_window)" && xdotool key Escape; }
 close_dialog_by() {
     for attempt in 1 2 3 4 5; do

@@ -1,6 +1,7 @@
 #include "GuiTest.h"
 
 #include "app/WxOutputView.h"
+#include "app/WxText.h"
 
 namespace {
 
@@ -11,19 +12,19 @@ protected:
         OpenFrame();
         DrainOutput(); // the start-up hint
         output_ = &frame_->OutputControl();
-        view_ = std::make_unique<WxOutputView>(*output_);
+        view_ = &frame_->OutputView();
     }
 
     // Fills the control well past one screen and lets GTK lay it out.
     void FillLines()
     {
         for (int i = 0; i < 200; ++i)
-            view_->AppendStyled("\nfiller line " + std::to_string(i), {160, 160, 255});
+            view_->AppendStyled("\nfiller line " + std::to_string(i), {160, 160, 255}, false);
         PumpPending();
     }
 
     wxTextCtrl* output_ = nullptr;
-    std::unique_ptr<WxOutputView> view_;
+    WxOutputView* view_ = nullptr;
 };
 
 TEST_F(OutputViewTest, EachPieceShowsInItsSlotsColourAndAsWindows1252)
@@ -58,7 +59,7 @@ TEST_F(OutputViewTest, EachPieceShowsInItsSlotsColourAndAsWindows1252)
         }
     }
     // What is shown reads back as the bytes that came in.
-    const std::string shown = view_->ShownText();
+    const std::string shown = WxToBytes(output_->GetValue());
     EXPECT_EQ(shown.substr(shown.size() - bytes.size()), bytes);
 
     // Every slot's colour; anything past the ten is white.
@@ -83,7 +84,7 @@ TEST_F(OutputViewTest, FollowsTheEndEvenWithASelectionFarAbove)
     const wxString selected = output_->GetStringSelection();
     for (int i = 0; i < 50; ++i) {
         ASSERT_TRUE(PumpUntil([&] { return view_->IsAtEnd(); })) << i;
-        view_->AppendStyled("\nmore " + std::to_string(i), {0, 255, 0});
+        view_->AppendStyled("\nmore " + std::to_string(i), {0, 255, 0}, false);
     }
     EXPECT_TRUE(PumpUntil([&] { return view_->IsAtEnd(); }));
     EXPECT_EQ(output_->GetStringSelection(), selected);

@@ -11,18 +11,19 @@ public:
     struct Run {
         std::string text;
         Rgb colour;
+        bool marked = false;
     };
-    void AppendStyled(const std::string& text, Rgb colour) override { runs.push_back({text, colour}); }
-    bool IsAtEnd() const override { return atEnd; }
-    std::string ShownText() const override
+    void AppendStyled(const std::string& text, Rgb colour, bool marked) override
     {
-        std::string all;
-        for (const Run& r : runs)
-            all += r.text;
-        return all;
+        runs.push_back({text, colour, marked});
+        shown += text;
     }
+    bool IsAtEnd() const override { return atEnd; }
+    void RemoveFirst(size_t characters) override { shown.erase(0, characters); }
+    const std::string& ShownText() const { return shown; }
 
     std::vector<Run> runs;
+    std::string shown;
     bool atEnd = true;
 };
 
