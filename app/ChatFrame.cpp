@@ -18,6 +18,7 @@
 
 #include <wx/accel.h>
 #include <wx/display.h>
+#include <wx/evtloop.h>
 #include <wx/icon.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -70,7 +71,10 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
 
     outputView_ = std::make_unique<WxOutputView>(*outputControl_);
     client_ = std::make_unique<ChatClient>(*outputView_, *userList_, settings_, ChooseProgramFolder());
-    client_->SetMentionHandler([this](const std::string& sender, const std::string& text) { OnMention(sender, text); });
+    // Handled after the tick: asking for attention may run the event loop.
+    client_->SetMentionHandler([this](const std::string& sender, const std::string& text) {
+        CallAfter([this, sender, text] { OnMention(sender, text); });
+    });
     notifier_ = [this](const wxString& heading, const wxString& text) {
         wxNotificationMessage message(heading, text, this);
         message.Show();
@@ -274,7 +278,9 @@ void ChatFrame::OnMention(const std::string& sender, const std::string& text)
         return;
     const bool notify = alerts_.Arrived(sender, wxGetLocalTimeMillis().GetValue());
     SetTitle(alerts_.Title());
-    RequestUserAttention();
+    // GTK's request runs the active event loop, which a window shown without one lacks.
+    if (wxEventLoopBase::GetActive() != nullptr)
+        RequestUserAttention();
     if (notify && notifier_)
         notifier_(sender.empty() ? wxString("Quillon") : BytesToWx(Visible(sender)), BytesToWx(Visible(text)));
 }

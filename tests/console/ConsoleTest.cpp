@@ -1,7 +1,11 @@
 // What the user reads and types, below the window: the output queue and its
 // colours, typed lines and the client's own "?" commands, the ignore lists,
 // logging and the staff commands' texts.
+#include "console/InputEditing.h"
 #include "console/InputRouting.h"
+#include "console/Links.h"
+#include "console/Mentions.h"
+#include "zone/Names.h"
 #include "console/LocalCommands.h"
 #include "console/StaffCommands.h"
 #include "zone/Chat.h"
@@ -227,6 +231,86 @@ TEST(StaffCommandsTest, AKickTimeIsAWholeNumberOfMinutesWithAnOptionalSign)
         EXPECT_TRUE(ValidKickTime(valid)) << valid;
     for (const char* invalid : {"", "+", "+-5", "5m", " 5", "\xB2"})
         EXPECT_FALSE(ValidKickTime(invalid)) << invalid;
+}
+
+} // namespace
+
+namespace {
+
+// The scrollback limit takes whole lines off the top, in blocks, and ?logbuffer
+// still saves exactly what the window holds and adds only what was there before the log.
+TEST(ScrollbackTest, TheOldestLinesLeaveInBlocksAndLogBufferStillMatchesTheWindow)
+{
+    ClientHarness h;
+    ChatOutput& out = h->Output();
+    out.SetScrollback(100);
+    for (int i = 0; i < 60; ++i)
+        out.Print("line " + std::to_string(i), kSlotWhite, true);
+    EXPECT_TRUE(RunLocalCommand(h->Commands(), "?log kept.log"));
+    for (int i = 60; i < 250; ++i)
+        out.Print("line " + std::to_string(i), kSlotWhite, true);
+    h.Lines();
+    EXPECT_EQ(out.Shown(), h.view.ShownText());
+    EXPECT_GE(out.ShownLines(), 95u);
+    EXPECT_LE(out.ShownLines(), 100u);
+    EXPECT_EQ(out.Shown().substr(out.Shown().rfind('\n') + 1), "line 249");
+    // Every line goes to the log, whatever the window let go of.
+    const std::string logged = ReadWholeFile(h.folder.Path() + "Logs/kept.log");
+    EXPECT_NE(logged.find("line 60\r\n"), std::string::npos);
+    EXPECT_NE(logged.find("line 249\r\n"), std::string::npos);
+    // What the window showed before the log opened has scrolled away: nothing of it is added twice.
+    EXPECT_TRUE(RunLocalCommand(h->Commands(), "?logbuffer"));
+    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Logs/kept.log").size(),
+              logged.size() + std::string("Saving Buffer To: kept.log\r\n").size());
+}
+
+TEST(ChatFeaturesCoreTest, NamesLinksAndAlertsFollowTheirRules)
+{
+    const std::pair<const char*, bool> names[] = {
+        {"hi Bob", true}, {"BOB!", true},      {"(bob)", true},       {"bobby", false},
+        {"abob", false},  {"bob_x", false},    {"x bob2", false},     {"", false},
+    };
+    for (const auto& [text, named] : names)
+        EXPECT_EQ(NamesPlayer(text, "Bob"), named) << text;
+    EXPECT_TRUE(NamesPlayer("hi [Ace] there", "[Ace]"));
+
+    const std::pair<const char*, std::vector<std::string>> links[] = {
+        {"see http://a.b/c.", {"http://a.b/c"}},
+        {"(HTTPS://x.y/z?q=1&r=2), and", {"HTTPS://x.y/z?q=1&r=2"}},
+        {"http://a http://b", {"http://a", "http://b"}},
+        {"ftp://a javascript:x file:///etc http:// xhttp://a", {}},
+    };
+    for (const auto& [text, expected] : links) {
+        std::vector<std::string> found;
+        for (const auto& [at, length] : FindLinks(text))
+            found.push_back(std::string(text).substr(at, length));
+        EXPECT_EQ(found, expected) << text;
+    }
+
+    MentionAlerts alerts;
+    EXPECT_TRUE(alerts.Arrived("Bob", 0));
+    EXPECT_FALSE(alerts.Arrived("BOB", 9999));
+    EXPECT_TRUE(alerts.Arrived("Carol", 9999));
+    EXPECT_TRUE(alerts.Arrived("Bob", 10000));
+    EXPECT_EQ(alerts.Title(), "(4) Quillon");
+    alerts.Seen();
+    EXPECT_EQ(alerts.Title(), "Quillon");
+}
+
+TEST(ChatFeaturesCoreTest, HistoryKeepsTheLast100LinesAndTheDraft)
+{
+    InputHistory history;
+    for (int i = 0; i < 120; ++i)
+        history.Add("line " + std::to_string(i));
+    std::string shown;
+    int older = 0;
+    while (history.Older("draft", shown))
+        ++older;
+    EXPECT_EQ(older, 100);
+    EXPECT_EQ(shown, "line 20");
+    while (history.Newer(shown)) {
+    }
+    EXPECT_EQ(shown, "draft");
 }
 
 } // namespace

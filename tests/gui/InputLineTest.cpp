@@ -84,3 +84,50 @@ TEST_F(InputLineTest, EnterSendsTheLineToTheSelectedPlayerOrKeepsItWhenNoneIs)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(InputLineTest, UpAndDownWalkTheLinesSentAndTabCompletesNames)
+{
+    EnterArena();
+    FocusInput();
+    for (const char* line : {"first", "second"}) {
+        ASSERT_TRUE(Type(line, line));
+        ASSERT_TRUE(Type("\r", ""));
+    }
+    ASSERT_TRUE(Type("draft", "draft"));
+    const std::pair<int, const char*> walk[] = {{WXK_UP, "second"}, {WXK_UP, "first"},  {WXK_UP, "first"},
+                                                {WXK_DOWN, "second"}, {WXK_DOWN, "draft"}, {WXK_DOWN, "draft"}};
+    for (const auto& [key, shown] : walk) {
+        wxUIActionSimulator().Char(key);
+        EXPECT_TRUE(PumpUntil([&] { return Input().GetValue() == shown; }, 2000)) << shown;
+    }
+    EXPECT_EQ(Input().GetInsertionPoint(), Input().GetLastPosition());
+
+    // Bob, Carol, Staffer and, arriving now, Bobby and bo.
+    server_->SendPlayersEntering({SimPlayer{20, "Bobby", "", 8, 0}, SimPlayer{21, "bo", "", 8, 0}});
+    ASSERT_TRUE(PumpUntil([&] { return Zone().players.FindByName("Bobby") == 20; }));
+    auto tab = [&](const wxString& expected) {
+        wxUIActionSimulator().Char(WXK_TAB);
+        return PumpUntil([&] { return Input().GetValue() == expected; }, 2000);
+    };
+    Input().Clear();
+    ASSERT_TRUE(Type(":B", ":B"));
+    // The shortest first, then by name; the private form is closed, ready for the text.
+    EXPECT_TRUE(tab(":bo:"));
+    EXPECT_TRUE(tab(":Bob:"));
+    EXPECT_TRUE(tab(":Bobby:"));
+    EXPECT_TRUE(tab(":bo:"));
+    EXPECT_EQ(Input().TextColour(), wxColour(0, 255, 0));
+    Input().Clear();
+    ASSERT_TRUE(Type("hi ca", "hi ca"));
+    EXPECT_TRUE(tab("hi Carol"));
+    ASSERT_TRUE(Type(" and x", "hi Carol and x"));
+    // No match: nothing changes, and the focus stays.
+    wxUIActionSimulator().Char(WXK_TAB);
+    PumpPending();
+    EXPECT_EQ(Input().GetValue(), "hi Carol and x");
+    EXPECT_EQ(wxWindow::FindFocus(), &Input());
+}
+
+} // namespace

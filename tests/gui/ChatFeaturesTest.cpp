@@ -1,0 +1,203 @@
+// What the window adds to the zone's chat: find, mentions and notifications,
+// timestamps, links, the scrollback limit, the window settings and geometry.
+#include "GuiTest.h"
+#include "ModalScript.h"
+
+#include "app/CFGDialog.h"
+#include "app/FindBar.h"
+#include "app/UserList.h"
+#include "app/WxOutputView.h"
+
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+
+#include <regex>
+
+namespace {
+
+class ChatFeaturesTest : public ZoneFrameTest {
+protected:
+    wxTextCtrl& Output() { return frame_->OutputControl(); }
+    std::string Selection() { return Output().GetStringSelection().ToStdString(); }
+    void Activate(bool active)
+    {
+        wxActivateEvent event(wxEVT_ACTIVATE, active);
+        frame_->GetEventHandler()->ProcessEvent(event);
+    }
+    long PositionOf(const std::string& text) { return long(frame_->Client().Output().Shown().rfind(text)); }
+    bool Tinted(const std::string& text)
+    {
+        wxTextAttr style;
+        return Output().GetStyle(PositionOf(text), style) && style.HasBackgroundColour() &&
+               style.GetBackgroundColour().GetAsString() == wxColour(40, 40, 96).GetAsString();
+    }
+};
+
+TEST_F(ChatFeaturesTest, CtrlFFindsForwardAndBackWithoutRegardToCaseAndEscapeReturnsToTheInput)
+{
+    for (const char* line : {"one needle", "hay", "two NEEDLE", "hay", "three Needle"})
+        frame_->Output().Print(line, kSlotWhite, true);
+    NewLines();
+    FocusInput();
+    wxUIActionSimulator().Char('f', wxMOD_CONTROL);
+    FindBar& bar = frame_->Finder();
+    ASSERT_TRUE(PumpUntil([&] { return bar.IsShown() && wxWindow::FindFocus() == &bar.Field(); }));
+    wxUIActionSimulator().Text("needle");
+    ASSERT_TRUE(PumpUntil([&] { return bar.Field().GetValue() == "needle"; }));
+    long from = 0, to = 0;
+    Output().GetSelection(&from, &to);
+    EXPECT_EQ(from, PositionOf("one needle") + 4) << "the first from the top";
+    const std::pair<int, std::string> steps[] = {
+        {0, "two NEEDLE"}, {0, "three Needle"}, {0, "one needle"}, {wxMOD_SHIFT, "three Needle"}};
+    for (const auto& [modifiers, line] : steps) {
+        wxUIActionSimulator().Char(WXK_RETURN, modifiers);
+        EXPECT_TRUE(PumpUntil([&, line = line] {
+            long at = 0, end = 0;
+            Output().GetSelection(&at, &end);
+            return at == PositionOf(line) + long(line.find(" ")) + 1 && end - at == 6;
+        })) << line;
+    }
+    // A find that scrolled back holds new lines until the user is at the end again.
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !bar.IsShown() && wxWindow::FindFocus() == &frame_->Input(); }));
+}
+
+TEST_F(ChatFeaturesTest, AMentionIsTintedAndInTheBackgroundNotifiesOncePerSenderAndCountsInTheTitle)
+{
+    std::vector<std::string> notes;
+    frame_->SetNotifier([&](const wxString& title, const wxString& text) {
+        notes.push_back((title + ": " + text).ToStdString());
+    });
+    EnterArena();
+    // In front: tinted, but no notification and no count.
+    server_->SendChat(2, kBob, "hello staffer!");
+    ASSERT_TRUE(PumpUntil([&] { return !NewLines().empty(); }));
+    EXPECT_TRUE(Tinted("hello staffer!"));
+    EXPECT_EQ(frame_->GetTitle(), "Quillon");
+
+    Activate(false);
+    server_->SendChat(2, kBob, "staffers are busy");   // not the name as a word
+    server_->SendChat(0, 0, "Staffer, the arena");     // the server's own lines never count
+    server_->SendChat(2, kBob, "Staffer: look");       // notifies
+    server_->SendChat(5, kBob, "psst");                // a private message counts, not notified again
+    server_->SendChat(5, 9, "from Carol");             // another sender notifies
+    server_->SendChat(7, 0, "(Remote)Staffer hi");     // remote private
+    ASSERT_TRUE(PumpUntil([&] { return frame_->GetTitle() == "(4) Quillon"; }));
+    ASSERT_TRUE(PumpUntil([&] { return Output().GetValue().EndsWith("Staffer hi"); }));
+    EXPECT_EQ(notes, (std::vector<std::string>{"Bob: Staffer: look", "Carol: from Carol", "Remote: Staffer hi"}));
+    EXPECT_FALSE(Tinted("staffers are busy"));
+    EXPECT_TRUE(Tinted("psst"));
+    Activate(true);
+    EXPECT_EQ(frame_->GetTitle(), "Quillon");
+
+    // Ignored players and Notify=0: nothing at all.
+    frame_->Client().Ignores().ToggleIgnore("Carol");
+    SettingsStore().WriteBool("Window", "Notify", false);
+    Activate(false);
+    server_->SendChat(5, 9, "ignored");
+    server_->SendChat(2, kBob, "Staffer again");
+    ASSERT_TRUE(PumpUntil([&] { return Output().GetValue().EndsWith("Staffer again"); }));
+    EXPECT_EQ(frame_->GetTitle(), "Quillon");
+    EXPECT_EQ(notes.size(), 3u);
+}
+
+TEST_F(ChatFeaturesTest, WebAddressesOpenWhenClickedAndNothingElseDoes)
+{
+    std::vector<std::string> opened;
+    frame_->OutputView().SetLinkOpener([&](const wxString& address) { opened.push_back(address.ToStdString()); });
+    frame_->Output().Print("see https://example.org/a?b=1, or ftp://example.org/x", kSlotWhite, true);
+    frame_->Output().Print("javascript:alert(1) and http://", kSlotWhite, true);
+    NewLines();
+    auto click = [&](const std::string& text, int offset = 2) {
+        const wxPoint at = Output().PositionToCoords(PositionOf(text) + offset);
+        wxUIActionSimulator sim;
+        sim.MouseMove(Output().ClientToScreen(at + wxPoint(2, Output().GetCharHeight() / 2)));
+        sim.MouseClick();
+        PumpPending();
+        Output().SetSelection(0, 0);
+    };
+    click("https://");
+    EXPECT_TRUE(PumpUntil([&] { return opened.size() == 1; }));
+    click("ftp://");
+    click("javascript:");
+    click("http://");
+    PumpPending();
+    EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/a?b=1"});
+}
+
+TEST_F(ChatFeaturesTest, TheSettingsDialogTurnsOnTimestampsAndLimitsTheScrollbackOrRefusesABadNumber)
+{
+    const std::string before = ReadWholeFile(home_.Path() + ".Quillon");
+    ModalScript script;
+    wxString refusal;
+    auto fill = [&](const char* lines, bool refused) {
+        script.ThenWhileShown([&, lines, refused](wxDialog& d) {
+            static_cast<wxCheckBox*>(d.FindWindow(CFGDialog::kIdTimestamps))->SetValue(true);
+            static_cast<wxTextCtrl*>(d.FindWindow(CFGDialog::kIdScrollback))->SetValue(lines);
+            ClickChild(d, CFGDialog::kIdOK);
+            if (refused) { // the dialog stays open for the fix
+                EXPECT_TRUE(PumpUntil([&] { return !refusal.empty(); }));
+                EXPECT_TRUE(d.IsModal());
+                ClickChild(d, CFGDialog::kIdCancel);
+            }
+        });
+    };
+    for (const char* bad : {"many", "-1", "10000001"}) {
+        fill(bad, true);
+        script.Then([&](wxDialog& box) {
+            refusal = dynamic_cast<wxMessageDialog&>(box).GetMessage();
+            return int(wxID_OK);
+        });
+        Command(kIdSettings);
+        EXPECT_TRUE(script.Done()) << bad;
+        EXPECT_EQ(refusal, "Scrollback lines must be a whole number from 0 (no limit) to 10000000.");
+        EXPECT_EQ(ReadWholeFile(home_.Path() + ".Quillon"), before) << bad;
+        refusal.clear();
+    }
+    fill("40", false);
+    Command(kIdSettings);
+    EXPECT_EQ(SettingsStore().ReadInteger("Window", "ScrollbackLines", 0), 40);
+
+    frame_->Client().Output().ToggleLog("all.log");
+    for (int i = 0; i < 100; ++i)
+        frame_->Output().Print("line " + std::to_string(i), kSlotGreen, true);
+    NewLines();
+    const int shown = Output().GetNumberOfLines();
+    EXPECT_LE(shown, 40);
+    EXPECT_GE(shown, 38);
+    EXPECT_TRUE(std::regex_match(Output().GetLineText(shown - 1).ToStdString(), std::regex(R"(\[\d\d:\d\d\] line 99)")));
+    wxTextAttr style;
+    ASSERT_TRUE(Output().GetStyle(Output().GetLastPosition() - 10, style));
+    EXPECT_EQ(style.GetTextColour(), *wxWHITE) << "the stamp is in the default colour";
+    const std::string log = ReadWholeFile(frame_->Client().Folder().PathOf("Logs/all.log"));
+    EXPECT_TRUE(std::regex_search(log, std::regex(R"(\r\n\[\d\d:\d\d\] line 0\r\n)")));
+    EXPECT_TRUE(std::regex_search(log, std::regex(R"(\r\n\[\d\d:\d\d\] line 99\r\n$)")));
+}
+
+class WindowGeometryTest : public FrameTest {};
+
+TEST_F(WindowGeometryTest, ThePlaceAndSizeOfTheLastRunComeBackUnlessOffScreenOrTooSmall)
+{
+    OpenFrame();
+    const wxRect opened = frame_->GetRect();
+    frame_->SetSize(wxRect(70, 80, 700, 500));
+    PumpPending();
+    frame_->Close(true);
+    PumpPending();
+    OpenFrame();
+    EXPECT_EQ(frame_->GetRect(), wxRect(70, 80, 700, 500));
+    // The output area took the extra width; the user list kept its own.
+    EXPECT_GT(frame_->OutputControl().GetSize().x, 400);
+    EXPECT_LT(frame_->Users().GetSize().x, 260);
+    frame_->Destroy();
+    PumpPending();
+
+    SettingsStore settings;
+    settings.WriteInteger("Window", "X", 50000);
+    settings.WriteInteger("Window", "Width", 300);
+    OpenFrame();
+    EXPECT_EQ(frame_->GetPosition().x, opened.x);
+    EXPECT_EQ(frame_->GetSize(), opened.GetSize()) << "a width too small drops the saved size";
+}
+
+} // namespace
