@@ -39,10 +39,14 @@ void WxOutputView::AppendStyled(const std::string& text, Rgb colour, bool marked
     const wxColour foreground(colour.r, colour.g, colour.b);
     const Rgb tint = Colours::kMentionTint;
     control_.SetStyle(start, end, wxTextAttr(foreground));
-    // The tint starts after the break that ends the line before.
-    if (marked)
-        control_.SetStyle(start + (text.compare(0, 1, "\n") == 0 ? 1 : 0), end,
-                          wxTextAttr(foreground, wxColour(tint.r, tint.g, tint.b)));
+    // The tint starts after the break that ends the line before. A rich edit
+    // control gives new text the look of the character before it, so the first
+    // piece after a tinted one is given the plain background again.
+    if (marked || afterMarked_) {
+        const wxColour background = marked ? wxColour(tint.r, tint.g, tint.b) : control_.GetBackgroundColour();
+        control_.SetStyle(start + (text.compare(0, 1, "\n") == 0 ? 1 : 0), end, wxTextAttr(foreground, background));
+    }
+    afterMarked_ = marked;
     if (text.find("http") != std::string::npos || text.find("HTTP") != std::string::npos) {
         wxTextAttr underlined;
         underlined.SetFontUnderlined(true);

@@ -38,4 +38,5 @@ private:
     std::deque<std::pair<long, long>> links_;
     long removed_ = 0; // characters removed from the front so far
     bool overLink_ = false;
+    bool afterMarked_ = false;
 };

@@ -1,5 +1,6 @@
 #include "zone/MapFile.h"
 
+#include <cstring>
 #include <zlib.h>
 
 #include <algorithm>
@@ -46,11 +47,24 @@ bool ReadWholeInto(const std::string& path, std::string& out)
 
 bool IsSafeServerFileName(const std::string& name)
 {
-    if (name.empty())
+    // Windows' rules too, whatever the platform: a name is kept as it came, so
+    // the same folder works on both.
+    if (name.empty() || name.back() == '.' || name.back() == ' ' || name.find("..") != std::string::npos)
         return false;
-    if (name.find_first_of("/\\:") != std::string::npos)
-        return false;
-    return name.find("..") == std::string::npos;
+    for (unsigned char c : name)
+        if (c < 0x20 || std::strchr("/\\:*?\"<>|", c) != nullptr)
+            return false;
+    // CON, NUL, COM1, LPT9 and the like, with or without an extension.
+    std::string stem;
+    for (unsigned char c : name.substr(0, name.find('.')))
+        stem += char(std::tolower(c));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
+        if (stem == device)
+            return false;
+    return !(stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+             stem[3] >= '0' && stem[3] <= '9');
 }
 
 bool IsReservedFileName(const std::string& name)
@@ -62,19 +76,13 @@ bool IsReservedFileName(const std::string& name)
         if (lower == own)
             return true;
     const size_t dot = lower.rfind('.');
-    if (dot != std::string::npos) {
-        const std::string extension = lower.substr(dot + 1);
-        for (const char* runnable : {"exe", "dll", "com", "bat", "cmd", "scr", "lnk", "pif", "ps1", "vbs", "msi"})
-            if (extension == runnable)
-                return true;
-    }
-    // CON, NUL, COM1, LPT9 and the like, with or without an extension.
-    const std::string stem = lower.substr(0, lower.find('.'));
-    for (const char* device : {"con", "prn", "aux", "nul"})
-        if (stem == device)
+    if (dot == std::string::npos)
+        return false;
+    const std::string extension = lower.substr(dot + 1);
+    for (const char* runnable : {"exe", "dll", "com", "bat", "cmd", "scr", "lnk", "pif", "ps1", "vbs", "msi"})
+        if (extension == runnable)
             return true;
-    return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
-           stem[3] >= '1' && stem[3] <= '9';
+    return false;
 }
 
 uint32_t Checksum(const std::string& bytes)

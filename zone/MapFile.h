@@ -20,12 +20,13 @@ private:
 };
 
 // A name the server gives for a file in our folders. Anything that could leave
-// the folder (separators, drive colons, "..") is refused.
+// the folder (separators, drive colons, "..") is refused, and so is what Windows
+// cannot hold as a file name: its device names (CON, COM1, ...), the characters
+// it forbids, and a trailing dot or space.
 bool IsSafeServerFileName(const std::string& name);
 
 // A name the server may not write a file under, whatever the folder: the
-// client's own files, programs and libraries Windows would run or load, and
-// Windows device names.
+// client's own files, and programs and libraries Windows would run or load.
 bool IsReservedFileName(const std::string& name);
 
 // CRC-32 as zlib computes it; 0 for a file that cannot be opened or is empty.

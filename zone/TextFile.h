@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 // A text file opened, used and closed within one operation. Lines end in CR LF
@@ -35,9 +36,4 @@ private:
 bool WriteTextFile(const std::string& folder, const std::string& name, const std::string& text, bool append);
 
 // The platform's path separator.
-inline constexpr char kPathSeparator =
-#ifdef _WIN32
-    '\\';
-#else
-    '/';
-#endif
+inline constexpr char kPathSeparator = char(std::filesystem::path::preferred_separator);

@@ -31,12 +31,14 @@ TEST(MapFileTest, ChecksumMatchesTheKnownAnswerVectors)
 
 TEST(MapFileTest, ServerNamesThatCouldLeaveTheFolderAreRefused)
 {
-    for (const char* bad : {"", "../x", "a/b", "a\\b", "C:x", "..", "x..y"})
+    // Windows' rules hold on every platform: devices, forbidden characters, a trailing dot or space.
+    for (const char* bad : {"", "../x", "a/b", "a\\b", "C:x", "..", "x..y", "con", "Nul.txt", "lpt1", "COM9.lvl",
+                            "aux .txt", "map.lvl.", "map.lvl ", "a*b", "a?b", "a|b", "a\"b", "a<b", "tab\tname"})
         EXPECT_FALSE(IsSafeServerFileName(bad)) << bad;
-    for (const char* good : {"news.txt", "duel.lvl", ".hidden", "a.b.c"})
+    for (const char* good : {"news.txt", "duel.lvl", ".hidden", "a.b.c", "console.txt", "com10", "my map.lvl"})
         EXPECT_TRUE(IsSafeServerFileName(good)) << good;
-    // Names a pushed file may not take: our own files, runnable ones, devices.
-    for (const char* reserved : {"Ignore.txt", "EVENT.TXT", "quillon", "evil.DLL", "x.exe", "con", "Nul.txt", "lpt1"})
+    // Names a pushed file may not take: our own files and runnable ones.
+    for (const char* reserved : {"Ignore.txt", "EVENT.TXT", "quillon", "evil.DLL", "x.exe"})
         EXPECT_TRUE(IsReservedFileName(reserved)) << reserved;
     for (const char* free : {"news.txt", "console.txt", "com10", "quillon.txt", "exe"})
         EXPECT_FALSE(IsReservedFileName(free)) << free;

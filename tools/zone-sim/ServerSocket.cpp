@@ -1,14 +1,52 @@
 #include "ServerSocket.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+#ifdef _WIN32
+using Length = int;
+constexpr int kTruncated = 0; // Windows reports a cut datagram as WSAEMSGSIZE instead
+void CloseHandle(intptr_t handle) { closesocket(SOCKET(handle)); }
+bool NothingWaiting() { return WSAGetLastError() == WSAEWOULDBLOCK; }
+bool MakeNonBlocking(intptr_t handle)
+{
+    u_long on = 1;
+    return ioctlsocket(SOCKET(handle), FIONBIO, &on) == 0;
+}
+// Winsock is started once, for the whole run of the simulator.
+struct Winsock {
+    Winsock()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~Winsock() { WSACleanup(); }
+};
+void StartSockets() { static Winsock started; }
+#else
+using Length = socklen_t;
+constexpr int kTruncated = MSG_TRUNC;
+void CloseHandle(intptr_t handle) { close(int(handle)); }
+bool NothingWaiting() { return errno == EAGAIN || errno == EWOULDBLOCK; }
+bool MakeNonBlocking(intptr_t handle)
+{
+    return fcntl(int(handle), F_SETFL, fcntl(int(handle), F_GETFL) | O_NONBLOCK) == 0;
+}
+void StartSockets() {}
+#endif
 
 sockaddr_in ToAddress(const Endpoint& endpoint)
 {
@@ -30,36 +68,38 @@ std::string Endpoint::ToString() const
 ServerSocket::~ServerSocket()
 {
     if (handle_ >= 0)
-        close(handle_);
+        CloseHandle(handle_);
 }
 
 bool ServerSocket::Bind(const std::string& host, uint16_t port)
 {
+    StartSockets();
     if (handle_ >= 0) {
-        close(handle_);
+        CloseHandle(handle_);
         handle_ = -1;
     }
     in_addr hostAddress{};
     if (inet_pton(AF_INET, host.c_str(), &hostAddress) != 1)
         return false;
-    const int handle = socket(AF_INET, SOCK_DGRAM, 0);
+    const auto created = socket(AF_INET, SOCK_DGRAM, 0);
+    const intptr_t handle = intptr_t(created);
     if (handle < 0)
         return false;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr = hostAddress;
     address.sin_port = htons(port);
-    socklen_t length = sizeof(address);
-    if (bind(handle, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        fcntl(handle, F_SETFL, fcntl(handle, F_GETFL) | O_NONBLOCK) != 0) {
-        close(handle);
+    Length length = sizeof(address);
+    if (bind(created, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        getsockname(created, reinterpret_cast<sockaddr*>(&address), &length) != 0 || !MakeNonBlocking(handle)) {
+        CloseHandle(handle);
         return false;
     }
     // A burst of resends and big chunks should wait in the kernel, not be dropped there.
     const int bufferBytes = 1 << 20;
-    setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &bufferBytes, sizeof(bufferBytes));
-    setsockopt(handle, SOL_SOCKET, SO_SNDBUF, &bufferBytes, sizeof(bufferBytes));
+    const char* buffer = reinterpret_cast<const char*>(&bufferBytes);
+    setsockopt(created, SOL_SOCKET, SO_RCVBUF, buffer, sizeof(bufferBytes));
+    setsockopt(created, SOL_SOCKET, SO_SNDBUF, buffer, sizeof(bufferBytes));
     handle_ = handle;
     port_ = ntohs(address.sin_port);
     return true;
@@ -69,15 +109,15 @@ bool ServerSocket::ReceiveFrom(Packet& packet, Endpoint& from)
 {
     if (handle_ < 0)
         return false;
-    uint8_t buffer[kReceiveBuffer];
+    char buffer[kReceiveBuffer];
     sockaddr_in address{};
-    socklen_t length = sizeof(address);
     // Errors such as a client's port reported unreachable are skipped, not fatal.
     for (int attempts = 0; attempts < 16; ++attempts) {
-        const ssize_t got =
-            recvfrom(handle_, buffer, sizeof(buffer), MSG_TRUNC, reinterpret_cast<sockaddr*>(&address), &length);
+        Length length = sizeof(address);
+        const auto got = recvfrom(handle_, buffer, int(sizeof(buffer)), kTruncated,
+                                  reinterpret_cast<sockaddr*>(&address), &length);
         if (got < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
+            if (NothingWaiting())
                 return false;
             continue;
         }
@@ -96,13 +136,22 @@ void ServerSocket::SendTo(const Packet& packet, const Endpoint& to)
     if (handle_ < 0)
         return;
     const sockaddr_in address = ToAddress(to);
-    sendto(handle_, packet.Data(), packet.Size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    sendto(handle_, reinterpret_cast<const char*>(packet.Data()), int(packet.Size()), 0,
+           reinterpret_cast<const sockaddr*>(&address), sizeof(address));
 }
 
 bool ServerSocket::Wait(int timeoutMs)
 {
     if (handle_ < 0)
         return false;
-    pollfd entry{handle_, POLLIN, 0};
+#ifdef _WIN32
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(SOCKET(handle_), &readSet);
+    timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return select(0, &readSet, nullptr, nullptr, &timeout) > 0;
+#else
+    pollfd entry{int(handle_), POLLIN, 0};
     return poll(&entry, 1, timeoutMs) > 0;
+#endif
 }

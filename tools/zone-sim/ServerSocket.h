@@ -42,6 +42,6 @@ public:
     bool Wait(int timeoutMs);
 
 private:
-    int handle_ = -1;
+    intptr_t handle_ = -1; // a file descriptor, or a Winsock SOCKET
     uint16_t port_ = 0;
 };
