@@ -104,7 +104,6 @@ if [ "${1:-}" = "--inside-x" ]; then
     run_suite zone_bench
     run_suite map_bench
     run_suite output_bench
-    run_suite font_bench
     run_suite worst_tick_bench
 
     echo "=== start-up to the first shown line"
@@ -125,7 +124,7 @@ if [ "${1:-}" = "--inside-x" ]; then
         idle_cpu_side_by_side "$round"
     done
 
-    echo "=== resident memory with 1 000 000 lines shown"
+    echo "=== resident memory and a font change with 1 000 000 lines printed (scrollback limit 200 000)"
     /usr/bin/time -v -o "$out/backlog.time" "$bench/backlog_memory" >"$out/backlog" 2>&1 || true
     cat /proc/loadavg >"$out/load-end"
     exit 0
@@ -139,8 +138,8 @@ command -v python3 >/dev/null || {
 }
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BENCH=ON -DQUILLON_TESTS=ON >/dev/null
 targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare worst_tick_bench)
-if [ -f "$root/tests/bench/FontBench.cpp" ]; then
-    targets+=(font_bench)
+if false; then
+    :
 fi
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
@@ -227,7 +226,6 @@ transport = medians("transport_bench")
 zone = medians("zone_bench")
 maps = medians("map_bench")
 output = medians("output_bench")
-font = medians("font_bench")
 ticks = medians("worst_tick_bench")
 
 b = transport.get("BM_ReceivePath")
@@ -259,17 +257,19 @@ for bench, label in (("BM_PrintAndFlush", "Print + FlushOneLine, per piece"),
     rows.append((label, text, "< 1 ms, flat within 2x", verdict(flat and fast) + " (%.2fx)" % (max(times) / min(times))))
     (flat and fast) or missed.append(label)
 
-if font:
-    apply = font.get("BM_ApplyChatFont")
-    relayout = font.get("BM_ApplyChatFontAndRelayout")
-    text = []
-    if apply:
-        text.append("%s for the restyling call" % show(ns(apply)))
-    if relayout:
-        text.append("%s until GTK's relayout settles" % show(ns(relayout)))
-    rows.append(("Font change over 100 000 lines", "; ".join(text) or "not measured", "report", "reported"))
-else:
-    rows.append(("Font change over 100 000 lines", "pending (the font benchmark is not in the tree yet)", "report", "pending"))
+b = zone.get("BM_MentionDetection/0")
+if b:
+    hit = zone.get("BM_MentionDetection/1")
+    ok = ns(b) < 1000 and (not hit or ns(hit) < 1000)
+    rows.append(("Mention detection per chat line (a line without the name / with it)",
+                 "%s / %s" % (show(ns(b)), show(ns(hit)) if hit else "?"), "< 1 µs", verdict(ok)))
+    ok or missed.append("mention detection")
+b = zone.get("BM_FindOverAMillionLines")
+if b:
+    ok = ns(b) < 200e6
+    rows.append(("Find over 1 000 000 shown lines (a text that is not there: all %.0f MB read)"
+                 % (b.get("bytes", 0) / 1e6), show(ns(b)), "< 200 ms", verdict(ok)))
+    ok or missed.append("find")
 
 both = maps.get("BM_MapChecksumAndLoad4MiB")
 if both:
@@ -326,11 +326,21 @@ for how, quillon_pattern, bare_pattern in (("taken in turn", "quillon-[0-9]", "b
 backlog = keyvalues(os.path.join(out, "backlog"))
 backlog_time = gnu_time(os.path.join(out, "backlog.time"))
 if backlog.get("rss_after_kib"):
-    rows.append(("Resident memory after 1 000 000 lines shown (before: %.0f MiB; filling took %.0f s)"
-                 % (backlog["rss_before_kib"][0] / 1024, backlog["fill_seconds"][0]),
-                 "%.0f MiB (peak %.0f MiB by /usr/bin/time)"
-                 % (backlog["rss_after_kib"][0] / 1024, int(backlog_time.get("Maximum resident set size (kbytes)", "0")) / 1024),
-                 "report", "reported"))
+    at_cap, after = backlog.get("rss_at_cap_kib", [0])[0], backlog["rss_after_kib"][0]
+    ok = at_cap > 0 and after <= at_cap * 1.1
+    rows.append(("Resident memory with the scrollback limit (%d lines) reached, then after 1 000 000 lines printed "
+                 "(before: %.0f MiB; filling took %.0f s; peak %.0f MiB by /usr/bin/time)"
+                 % (backlog.get("cap_lines", [0])[0], backlog["rss_before_kib"][0] / 1024, backlog["fill_seconds"][0],
+                    int(backlog_time.get("Maximum resident set size (kbytes)", "0")) / 1024),
+                 "%.0f MiB at the limit, %.0f MiB after (%+.1f%%)" % (at_cap / 1024, after / 1024, 100 * (after / at_cap - 1) if at_cap else 0),
+                 "within 10%", verdict(ok)))
+    ok or missed.append("memory with the scrollback limit")
+if backlog.get("font_change_seconds"):
+    seconds = backlog["font_change_seconds"][0]
+    ok = seconds < 5
+    rows.append(("Font change over %d shown lines, until GTK's relayout settles" % backlog.get("shown_lines", [0])[0],
+                 "%.2f s" % seconds, "< 5 s", verdict(ok)))
+    ok or missed.append("font change")
 
 def load(name):
     path = os.path.join(out, name)

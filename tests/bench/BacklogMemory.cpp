@@ -1,10 +1,16 @@
-// Resident memory of the program with 1 000 000 lines shown: the main window as
-// the program opens it, a million chat lines printed and shown the way the
-// frame timer shows them (Print, then FlushOneLine), then the resident set size
-// from /proc/self/status. Prints the figures before and after, and the time.
+// The window's text over a long session: the main window as the program opens
+// it (with the default scrollback limit of 200 000 lines, or the limit given as
+// the first argument), a million chat lines printed and shown the way the frame
+// timer shows them (Print, then FlushOneLine). Prints the resident set size
+// from /proc/self/status before, when the limit is first reached and at the end,
+// then how long a change of the chat font takes to settle over what is shown.
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
+#include "app/FontSelection.h"
+#include "app/InputLine.h"
+#include "app/UserList.h"
 #include "console/ChatOutput.h"
+#include "settings/SettingsStore.h"
 
 #include <wx/textctrl.h>
 
@@ -16,6 +22,7 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
 constexpr long kLines = 1000000;
 
 // A value of /proc/self/status in KiB.
@@ -36,10 +43,34 @@ void Settle()
         wxTheApp->Dispatch();
 }
 
+// GTK lays the text out again in the background, a piece at a time, moving the
+// scroll range as it goes; a range that holds for half a second counts as settled.
+double FontChangeSeconds(ChatFrame& frame)
+{
+    const Clock::time_point start = Clock::now();
+    wxFont font = frame.OutputControl().GetFont();
+    font.SetPointSize(font.GetPointSize() + 2);
+    ApplyChatFont(ChatFontTargets{frame.OutputControl(), frame.Input(), frame.Users()}, font);
+    Clock::time_point lastChange = Clock::now();
+    int range = frame.OutputControl().GetScrollRange(wxVERTICAL);
+    while (Clock::now() - lastChange < std::chrono::milliseconds(500)) {
+        wxTheApp->Yield(true);
+        Settle();
+        wxMilliSleep(1);
+        if (const int now = frame.OutputControl().GetScrollRange(wxVERTICAL); now != range) {
+            range = now;
+            lastChange = Clock::now();
+        }
+    }
+    return std::chrono::duration<double>(lastChange - start).count();
+}
+
 class BacklogApp : public ChatApp {
 public:
     bool OnInit() override
     {
+        if (argc > 1)
+            SettingsStore().WriteInteger("Window", "ScrollbackLines", std::atoi(argv[1].c_str()));
         if (!ChatApp::OnInit())
             return false;
         auto* frame = dynamic_cast<ChatFrame*>(GetTopWindow());
@@ -58,7 +89,9 @@ private:
             out.FlushOneLine();
         Settle();
         std::printf("rss_before_kib %ld\n", StatusKiB("VmRSS"));
-        const auto start = std::chrono::steady_clock::now();
+        const Clock::time_point start = Clock::now();
+        size_t mostLines = 0;
+        bool capReached = false;
         for (long i = 0; i < kLines; ++i) {
             out.Print("      Pilot" + std::to_string(i % 97) + "> line " + std::to_string(i) +
                           " of the conversation, about as long as chat usually is",
@@ -66,12 +99,20 @@ private:
             out.FlushOneLine();
             if (i % 10000 == 0)
                 Settle();
+            // The first time the oldest lines were let go.
+            if (!capReached && out.ShownLines() < mostLines) {
+                capReached = true;
+                Settle();
+                std::printf("cap_lines %zu\nrss_at_cap_kib %ld\n", mostLines, StatusKiB("VmRSS"));
+            }
+            mostLines = std::max(mostLines, out.ShownLines());
         }
         Settle();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         std::printf("lines %ld\nqueued_after %zu\nfill_seconds %.1f\nrss_after_kib %ld\nrss_peak_kib %ld\n", kLines,
                     out.QueuedPieces(), seconds, StatusKiB("VmRSS"), StatusKiB("VmHWM"));
-        std::printf("text_length %ld\n", long(frame.OutputControl().GetLastPosition()));
+        std::printf("shown_lines %zu\ntext_length %ld\n", out.ShownLines(), long(frame.OutputControl().GetLastPosition()));
+        std::printf("font_change_seconds %.2f\n", FontChangeSeconds(frame));
         std::fflush(stdout);
         frame.Close(true);
     }

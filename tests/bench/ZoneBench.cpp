@@ -1,5 +1,6 @@
 #include "client/ChatClient.h"
 #include "zone/Chat.h"
+#include "zone/Names.h"
 
 #include "support/FakeViews.h"
 #include "support/MemorySettings.h"
@@ -77,6 +78,32 @@ void RunChat(benchmark::State& state, int kind)
 
 void BM_PublicChatDispatch(benchmark::State& state) { RunChat(state, kChatPublic); }
 BENCHMARK(BM_PublicChatDispatch);
+
+// Whether a chat line names the user, for lines that do not (the common case:
+// every place the name could start is looked at) and lines that do.
+void BM_MentionDetection(benchmark::State& state)
+{
+    const std::string lines[] = {"Hello there, how is everyone in this arena today? anyone for a duel at the top?",
+                                 "base is clear, come help on the left, day tripper, we need you there"};
+    const std::string& line = lines[state.range(0)];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NamesPlayer(line, "Day Tripper"));
+    state.SetItemsProcessed(int64_t(state.iterations()));
+}
+BENCHMARK(BM_MentionDetection)->Arg(0)->Arg(1);
+
+// Find over a million shown lines, for a text that is not there: the whole text is read.
+void BM_FindOverAMillionLines(benchmark::State& state)
+{
+    std::string shown;
+    for (long i = 0; i < 1000000; ++i)
+        shown += "      Pilot" + std::to_string(i % 97) + "> line " + std::to_string(i) +
+                 " of the conversation, about as long as chat usually is\n";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindNoCase(shown, "Nowhere Said", 0));
+    state.counters["bytes"] = double(shown.size());
+}
+BENCHMARK(BM_FindOverAMillionLines)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

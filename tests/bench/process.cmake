@@ -1,6 +1,7 @@
 # Whole-process measurements, run by scripts/bench.sh under /usr/bin/time -v on a
-# private X server: start-up to the first shown line, resident memory with a
-# million lines shown, and the bare wx program the idle cost is compared with.
+# private X server: start-up to the first shown line, resident memory and a font
+# change over a million lines printed, and the bare wx program the idle cost is
+# compared with.
 if(TARGET quillon_gui)
   add_executable(startup_probe ${CMAKE_CURRENT_LIST_DIR}/StartupProbe.cpp)
   target_link_libraries(startup_probe PRIVATE quillon_gui)
