@@ -28,6 +28,8 @@ Port=$port
 [Font]
 FontName=DejaVu Sans Mono
 FontSize=10
+[Window]
+Timestamps=1
 SETTINGS
 else
     # The profile may be edited freely; only the demo zone's port follows QUILLON_DEMO_PORT.

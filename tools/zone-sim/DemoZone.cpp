@@ -125,7 +125,7 @@ DemoDirector::DemoDirector(ZoneServer& server, const Clock& clock, uint32_t inte
         say(kDmitri, kFrequency, "need a terrier on our freq"),
         act(E::Die, kAlice, 25, kFrank),
         say(0, kRemotePrivate, "(Zoltan)>are you coming to the league match tonight?"),
-        say(0, kChannel, "2:Ivy> new season rankings are up"),
+        say(0, kChannel, "2:Ivy> new season rankings are up at https://driftwake.example/league"),
         act(E::Enter, kGrace, 0),
         say(0, kSysop, "Sysop warning: please keep public chat friendly."),
         act(E::Leave, kFrank, 0),
