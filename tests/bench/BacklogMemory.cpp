@@ -23,7 +23,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr long kLines = 1000000;
+const long kLines = std::getenv("QUILLON_BACKLOG_LINES") ? std::atol(std::getenv("QUILLON_BACKLOG_LINES")) : 1000000;
 
 // A value of /proc/self/status in KiB.
 long StatusKiB(const std::string& key)
