@@ -112,6 +112,8 @@ public:
         Settings::Write(settings_, Settings::UserName, "Day Tripper");
         Settings::Write(settings_, Settings::ServerIP, "127.0.0.1");
         Settings::Write(settings_, Settings::ServerPort, std::to_string(sim_->Port()));
+        // The window's text grows up to its scrollback limit; a small one is reached while warming up.
+        Settings::Write(settings_, Settings::WindowScrollback, 500);
         client_ = std::make_unique<ChatClient>(view_, users_, settings_, sandbox_.Path(), std::make_unique<UdpSocket>(),
                                                clock_, Connection::RandomKeys());
     }
