@@ -19,3 +19,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(ZLIB_USE_STATIC_LIBS ON)
 set(wxWidgets_CONFIG_EXECUTABLE ${QUILLON_WX_PREFIX}/bin/wx-config)
+# The cached build may have moved with its checkout.
+set(wxWidgets_CONFIG_OPTIONS --prefix=${QUILLON_WX_PREFIX})
