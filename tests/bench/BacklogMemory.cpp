@@ -12,7 +12,9 @@
 #include "console/ChatOutput.h"
 #include "settings/SettingsStore.h"
 
+#include <wx/evtloop.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
 #include <chrono>
 #include <cstdio>
@@ -43,25 +45,31 @@ void Settle()
         wxTheApp->Dispatch();
 }
 
-// GTK lays the text out again in the background, a piece at a time, moving the
-// scroll range as it goes; a range that holds for half a second counts as settled.
+// GTK lays the text out again in the background, a piece at a time in idle
+// time, moving the scroll range as it goes. The program's own event loop runs
+// meanwhile, as it would for the user, and a timer of the frame timer's period
+// watches the range: one that holds for half a second counts as settled.
 double FontChangeSeconds(ChatFrame& frame)
 {
+    wxTextCtrl& output = frame.OutputControl();
     const Clock::time_point start = Clock::now();
-    wxFont font = frame.OutputControl().GetFont();
+    wxFont font = output.GetFont();
     font.SetPointSize(font.GetPointSize() + 2);
-    ApplyChatFont(ChatFontTargets{frame.OutputControl(), frame.Input(), frame.Users()}, font);
+    ApplyChatFont(ChatFontTargets{output, frame.Input(), frame.Users()}, font);
     Clock::time_point lastChange = Clock::now();
-    int range = frame.OutputControl().GetScrollRange(wxVERTICAL);
-    while (Clock::now() - lastChange < std::chrono::milliseconds(500)) {
-        wxTheApp->Yield(true);
-        Settle();
-        wxMilliSleep(1);
-        if (const int now = frame.OutputControl().GetScrollRange(wxVERTICAL); now != range) {
+    int range = output.GetScrollRange(wxVERTICAL);
+    wxEventLoop loop;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (const int now = output.GetScrollRange(wxVERTICAL); now != range) {
             range = now;
             lastChange = Clock::now();
+        } else if (Clock::now() - lastChange >= std::chrono::milliseconds(500)) {
+            loop.Exit();
         }
-    }
+    });
+    watch.Start(ChatFrame::kTickMilliseconds);
+    loop.Run();
     return std::chrono::duration<double>(lastChange - start).count();
 }
 
