@@ -75,9 +75,10 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
     client_->SetMentionHandler([this](const std::string& sender, const std::string& text) {
         CallAfter([this, sender, text] { OnMention(sender, text); });
     });
+    // The newest notification is kept alive: on Windows it goes when its object does.
     notifier_ = [this](const wxString& heading, const wxString& text) {
-        wxNotificationMessage message(heading, text, this);
-        message.Show();
+        notification_ = std::make_unique<wxNotificationMessage>(heading, text, this);
+        notification_->Show();
     };
     wxAcceleratorEntry find(wxACCEL_CTRL, 'F', kIdFind);
     SetAcceleratorTable(wxAcceleratorTable(1, &find));

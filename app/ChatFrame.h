@@ -20,6 +20,7 @@ class FindBar;
 class InputLine;
 class UserList;
 class WxOutputView;
+class wxNotificationMessage;
 class wxTextCtrl;
 
 // Window, menu and timer ids of the main window.
@@ -109,6 +110,7 @@ private:
     wxRect openedRect_;
     MentionAlerts alerts_;
     Notifier notifier_;
+    std::unique_ptr<wxNotificationMessage> notification_;
     bool menuConnected_ = false;
     std::unique_ptr<WxOutputView> outputView_;
     // Goes first: its quiet disconnect still reaches the output and the user list.
