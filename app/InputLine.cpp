@@ -61,14 +61,16 @@ void InputLine::OnKeyDown(wxKeyEvent& event)
     }
 }
 
-void InputLine::ShowHistoryLine(const std::string& line)
+// Puts text in the field, coloured as typing it would have, with the cursor at `cursor`.
+void InputLine::Replace(const std::string& text, long cursor)
 {
-    ChangeValue(BytesToWx(line));
-    // Colour the field as typing the line would have.
+    ChangeValue(BytesToWx(text));
     wxCommandEvent changed(wxEVT_TEXT, GetId());
     OnInputChanged(changed);
-    SetInsertionPointEnd();
+    SetInsertionPoint(cursor);
 }
+
+void InputLine::ShowHistoryLine(const std::string& line) { Replace(line, long(line.size())); }
 
 void InputLine::CompleteName()
 {
@@ -78,10 +80,7 @@ void InputLine::CompleteName()
     NameCompleter::Result completed;
     if (!completer_.Complete(text, size_t(GetInsertionPoint()), actions_.playerNames(), completed))
         return;
-    ChangeValue(BytesToWx(completed.text));
-    wxCommandEvent changed(wxEVT_TEXT, GetId());
-    OnInputChanged(changed);
-    SetInsertionPoint(long(completed.cursor));
+    Replace(completed.text, long(completed.cursor));
 }
 
 void InputLine::Colour(const wxColour& colour)

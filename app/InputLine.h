@@ -40,6 +40,7 @@ private:
     void OnInputChanged(wxCommandEvent& event);
     void OnMaxLength(wxCommandEvent& event);
     void Colour(const wxColour& colour);
+    void Replace(const std::string& text, long cursor);
     void ShowHistoryLine(const std::string& line);
     void CompleteName();
 

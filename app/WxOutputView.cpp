@@ -2,6 +2,7 @@
 
 #include "app/WxText.h"
 #include "console/Links.h"
+#include "zone/Names.h"
 
 #include <wx/textctrl.h>
 #include <wx/utils.h>
@@ -47,7 +48,7 @@ void WxOutputView::AppendStyled(const std::string& text, Rgb colour, bool marked
         control_.SetStyle(start + (text.compare(0, 1, "\n") == 0 ? 1 : 0), end, wxTextAttr(foreground, background));
     }
     afterMarked_ = marked;
-    if (text.find("http") != std::string::npos || text.find("HTTP") != std::string::npos) {
+    if (FindNoCase(text, "http", 0) != std::string::npos) {
         wxTextAttr underlined;
         underlined.SetFontUnderlined(true);
         for (const auto& [at, length] : FindLinks(text)) {
