@@ -39,12 +39,7 @@ protected:
         EXPECT_TRUE(h->Submit(line, selected)) << line;
         return Shown();
     }
-    Texts Shown()
-    {
-        Texts lines = h.Lines();
-        h.ClearLines();
-        return lines;
-    }
+    Texts Shown() { return h.Lines(); }
     std::string Log(const std::string& name) { return ReadWholeFile(h.folder.Path() + "Logs/" + name); }
 
     ClientHarness h;
@@ -187,14 +182,14 @@ TEST(LogTest, LogBufferSavesTheWindowThenLogsOnAndNeverWritesOutsideLogs)
     const auto log = [&](const std::string& name) { return ReadWholeFile(h.folder.Path() + "Logs/" + name); };
     out.Print("first", 16, true);
     out.Print("second", 2, true);
-    h.ClearLines();
+    h.Lines();
     h.view.atEnd = false; // scrolled back: this piece waits in the queue
     out.Print("waiting", 16, true);
     EXPECT_TRUE(RunLocalCommand(commands, "?logbuffer saved.log"));
     EXPECT_EQ(log("saved.log"), "first\r\nsecond\r\nOpened Logfile: saved.log\r\n");
     h.view.atEnd = true;
     EXPECT_THAT(h.Lines(), ElementsAre("waiting", "Saving Buffer To: saved.log", "Opened Logfile: saved.log"));
-    h.ClearLines();
+    h.Lines();
 
     // Logging into it already: only what the window showed before the log opened
     // is added, and logging goes on.
@@ -207,7 +202,7 @@ TEST(LogTest, LogBufferSavesTheWindowThenLogsOnAndNeverWritesOutsideLogs)
     EXPECT_TRUE(RunLocalCommand(commands, "?logbuffer other.log"));
     EXPECT_TRUE(out.Logging());
     EXPECT_EQ(out.LogPath(), "Logs/other.log");
-    h.ClearLines();
+    h.Lines();
 
     // Names that would lead out of Logs, and files that cannot be opened, are refused and said so.
     RunLocalCommand(commands, "?log"); // closes other.log

@@ -134,24 +134,16 @@ protected:
                !Link().Connected();
     }
 
-    // The lines shown since the last call; their colours go to lineColours (black
-    // for a line whose pieces differ).
+    // The lines shown since the last call; their colours go to lineColours.
     std::vector<std::string> NewLines()
     {
         while (Output().QueuedPieces() > 0)
             Output().FlushOneLine();
         std::vector<std::string> lines;
         lineColours.clear();
-        for (; runsSeen_ < view.runs.size(); ++runsSeen_) {
-            const FakeOutputView::Run& run = view.runs[runsSeen_];
-            const bool breaks = !run.text.empty() && run.text[0] == '\n';
-            if (breaks || lines.empty()) {
-                lines.emplace_back();
-                lineColours.push_back(run.colour);
-            }
-            lines.back() += run.text.substr(breaks ? 1 : 0);
-            if (!(lineColours.back() == run.colour))
-                lineColours.back() = Rgb{0, 0, 0};
+        for (const FakeOutputView::Line& line : view.TakeLines()) {
+            lines.push_back(line.text);
+            lineColours.push_back(line.colour);
         }
         return lines;
     }
@@ -173,7 +165,4 @@ protected:
     std::unique_ptr<ZoneServer> server;
     std::unique_ptr<ChatClient> client;
     std::vector<Rgb> lineColours;
-
-private:
-    size_t runsSeen_ = 0;
 };

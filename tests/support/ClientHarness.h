@@ -9,7 +9,6 @@
 #include "support/TempDir.h"
 
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -123,7 +122,7 @@ public:
         for (const Packet& p : {HexPacket("0A 00"), id, HexPacket("02")})
             ServerSends(p);
         TakeSent();
-        ClearLines();
+        Lines();
     }
 
     // One datagram from the server, received at once.
@@ -160,20 +159,20 @@ public:
         return zone;
     }
 
-    // Every line shown since the last ClearLines (the output queue is flushed first).
-    std::vector<std::string> Lines()
+    // The lines shown since the previous call, with their colours; the output queue is flushed first.
+    std::vector<FakeOutputView::Line> Shown()
     {
         while (client->Output().QueuedPieces() > 0)
             client->Output().FlushOneLine();
-        std::vector<std::string> lines;
-        std::istringstream text(view.ShownText());
-        std::string line;
-        for (size_t n = 0; std::getline(text, line); ++n)
-            if (n >= linesCleared_)
-                lines.push_back(line);
-        return lines;
+        return view.TakeLines();
     }
-    void ClearLines() { linesCleared_ += Lines().size(); }
+    std::vector<std::string> Lines()
+    {
+        std::vector<std::string> texts;
+        for (const FakeOutputView::Line& line : Shown())
+            texts.push_back(line.text);
+        return texts;
+    }
 
     TempDir folder;
     MemorySettings settings;
@@ -187,5 +186,4 @@ public:
 
 private:
     std::string programFolder_;
-    size_t linesCleared_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "console/Views.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@ public:
         Rgb colour;
         bool marked = false;
     };
+    // One line as the window shows it; a line whose pieces differ in colour is kMixed.
+    struct Line {
+        std::string text;
+        Rgb colour;
+        bool operator==(const Line& o) const { return text == o.text && colour == o.colour; }
+    };
+    static constexpr Rgb kMixed{1, 2, 3};
     void AppendStyled(const std::string& text, Rgb colour, bool marked) override
     {
         runs.push_back({text, colour, marked});
@@ -22,10 +30,35 @@ public:
     void RemoveFirst(size_t characters) override { shown.erase(0, characters); }
     const std::string& ShownText() const { return shown; }
 
+    // The lines appended since the previous call (the output queue flushed first).
+    std::vector<Line> TakeLines()
+    {
+        std::vector<Line> lines;
+        for (; taken_ < runs.size(); ++taken_) {
+            const Run& run = runs[taken_];
+            const bool breaks = !run.text.empty() && run.text[0] == '\n';
+            if (breaks || lines.empty())
+                lines.push_back({"", run.colour});
+            else if (lines.back().colour != run.colour)
+                lines.back().colour = kMixed;
+            lines.back().text += run.text.substr(breaks ? 1 : 0);
+        }
+        return lines;
+    }
+
     std::vector<Run> runs;
     std::string shown;
     bool atEnd = true;
+
+private:
+    size_t taken_ = 0;
 };
+
+inline void PrintTo(const FakeOutputView::Line& line, std::ostream* os)
+{
+    *os << '"' << line.text << "\" rgb(" << int(line.colour.r) << "," << int(line.colour.g) << ","
+        << int(line.colour.b) << ")";
+}
 
 class FakeUserListView : public UserListView {
 public:

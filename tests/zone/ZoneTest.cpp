@@ -11,20 +11,7 @@
 namespace {
 
 constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kMixed{1, 2, 3};
-
-// One line as the output area shows it.
-struct ShownLine {
-    std::string text;
-    Rgb colour;
-    bool operator==(const ShownLine& o) const { return text == o.text && colour == o.colour; }
-};
-
-void PrintTo(const ShownLine& line, std::ostream* os)
-{
-    *os << '"' << line.text << "\" rgb(" << int(line.colour.r) << "," << int(line.colour.g) << "," << int(line.colour.b)
-        << ")";
-}
+using ShownLine = FakeOutputView::Line;
 
 class ZoneTest : public ::testing::Test {
 protected:
@@ -38,30 +25,8 @@ protected:
     void Feed(const Packet& packet) { h.ServerSends(packet); }
     void Write(const Settings::TextKey& key, const std::string& value) { Settings::Write(h.settings, key, value); }
 
-    // The lines shown since the last call; a line whose pieces differ in colour gets kMixed.
-    std::vector<ShownLine> Shown()
-    {
-        while (h->Output().QueuedPieces() > 0)
-            h->Output().FlushOneLine();
-        std::vector<ShownLine> lines;
-        for (; runsSeen_ < h.view.runs.size(); ++runsSeen_) {
-            const FakeOutputView::Run& run = h.view.runs[runsSeen_];
-            const bool breaks = !run.text.empty() && run.text[0] == '\n';
-            if (breaks || lines.empty())
-                lines.push_back({"", run.colour});
-            else if (!(lines.back().colour == run.colour))
-                lines.back().colour = kMixed;
-            lines.back().text += run.text.substr(breaks ? 1 : 0);
-        }
-        return lines;
-    }
-    std::vector<std::string> Lines()
-    {
-        std::vector<std::string> texts;
-        for (const ShownLine& line : Shown())
-            texts.push_back(line.text);
-        return texts;
-    }
+    std::vector<ShownLine> Shown() { return h.Shown(); }
+    std::vector<std::string> Lines() { return h.Lines(); }
 
     std::vector<Packet> SentZone() { return h.TakeSentZone(); }
 
@@ -79,9 +44,6 @@ protected:
     void Enter(const std::vector<PlayerRecord>& records) { Feed(EnteringPacket(records)); }
 
     ClientHarness h;
-
-private:
-    size_t runsSeen_ = 0;
 };
 
 class ChatTest : public ZoneTest {
