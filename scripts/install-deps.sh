@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillon needs to build, test and run, when any is
-# missing: with apt-get as root, through sudo otherwise.
+# missing: with apt-get as root, through sudo otherwise. Packages named as
+# arguments are installed with them (scripts/bench.sh asks for valgrind).
 set -euo pipefail
 
 packages=(cmake make g++ libwxgtk3.2-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
-    dpkg-dev file) # the last two let cpack give the Debian package its dependencies
+    dpkg-dev file "$@") # dpkg-dev and file let cpack give the Debian package its dependencies
 
 missing=()
 for package in "${packages[@]}"; do
