@@ -143,9 +143,9 @@ if [ "${1:-}" = "--inside-x" ]; then
         valgrind --tool=callgrind --callgrind-out-file="$out/$name.callgrind" "$@" >/dev/null 2>&1 &
         local pid=$!
         sleep 50
-        callgrind_control -z "$pid" >/dev/null
+        callgrind_control -z "$pid" >/dev/null 2>&1
         sleep 40
-        callgrind_control -d "$pid" >/dev/null
+        callgrind_control -d "$pid" >/dev/null 2>&1
         sleep 2
         kill "$pid"
         wait "$pid" || true
