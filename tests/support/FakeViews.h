@@ -30,7 +30,7 @@ public:
     void RemoveFirst(size_t characters) override { shown.erase(0, characters); }
     const std::string& ShownText() const { return shown; }
 
-    // The lines appended since the previous call (the output queue flushed first).
+    // The lines appended since the previous call; a caller flushes the output queue first.
     std::vector<Line> TakeLines()
     {
         std::vector<Line> lines;
