@@ -3,12 +3,12 @@
 #include "app/BanDialog.h"
 #include "app/CFGDialog.h"
 #include "app/ChatFont.h"
+#include "app/ChatView.h"
 #include "app/FindBar.h"
 #include "app/FontSelection.h"
 #include "app/InputLine.h"
 #include "app/StaffActions.h"
 #include "app/UserList.h"
-#include "app/WxOutputView.h"
 #include "app/WxText.h"
 #include "client/ChatClient.h"
 #include "console/PlayerMenu.h"
@@ -33,7 +33,6 @@ namespace {
 const char* const kStartupHint =
     "Click Settings->Settings to set up the Client. Click File->Connect to Connect the bot once its setup.";
 
-constexpr long kOutputStyle = wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2 | wxTE_NOHIDESEL;
 constexpr long kInputStyle = wxTE_RICH2 | wxTE_PROCESS_ENTER | wxTE_PROCESS_TAB;
 constexpr long kUserListStyle = wxLC_REPORT | wxLC_SINGLE_SEL | wxVSCROLL;
 
@@ -69,8 +68,8 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
     // The user types at once, without clicking into the input line first.
     inputLine_->SetFocus();
 
-    outputView_ = std::make_unique<WxOutputView>(*outputControl_);
-    client_ = std::make_unique<ChatClient>(*outputView_, *userList_, settings_, ChooseProgramFolder());
+    client_ = std::make_unique<ChatClient>(*output_, *userList_, settings_, ChooseProgramFolder());
+    output_->SetLines(client_->Output().Lines());
     // Handled after the tick: asking for attention may run the event loop.
     client_->SetMentionHandler([this](const std::string& sender, const std::string& text) {
         CallAfter([this, sender, text] { OnMention(sender, text); });
@@ -136,12 +135,9 @@ void ChatFrame::BuildChildWindows()
     actions.recentSenders = [this] { return client_ ? &client_->GetZone().recentSenders : nullptr; };
     actions.playerNames = [this] { return client_->PlayerNames(); };
     inputLine_ = new InputLine(this, kIdInputLine, wxPoint(0, 300), wxSize(520, 25), kInputStyle, std::move(actions));
-    outputControl_ = new wxTextCtrl(this, kIdOutput, wxEmptyString, wxPoint(0, 0), wxSize(340, 300), kOutputStyle,
-                                    wxDefaultValidator, "text");
+    output_ = new ChatView(this, kIdOutput, wxPoint(0, 0), wxSize(340, 300));
     userList_ = new UserList(this, kIdUserList, wxPoint(360, 0), wxSize(200, 300), kUserListStyle);
-    findBar_ = new FindBar(
-        this, *outputControl_, [this]() -> const std::string& { return client_->Output().Shown(); },
-        [this] { inputLine_->SetFocus(); });
+    findBar_ = new FindBar(this, *output_, [this] { inputLine_->SetFocus(); });
 }
 
 void ChatFrame::LayOut()
@@ -149,7 +145,7 @@ void ChatFrame::LayOut()
     // Only the output area takes extra width; extra height goes to it and the
     // user list; the find bar (when open) and the input line keep theirs.
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(outputControl_, 1, wxEXPAND);
+    row->Add(output_, 1, wxEXPAND);
     row->Add(userList_, 0, wxEXPAND);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(row, 1, wxEXPAND);
@@ -162,18 +158,12 @@ void ChatFrame::LayOut()
 void ChatFrame::ApplyColoursAndFont()
 {
     const wxFont font = ChatFontFromSettings(settings_);
-    for (wxWindow* child : {static_cast<wxWindow*>(outputControl_), static_cast<wxWindow*>(userList_),
-                            static_cast<wxWindow*>(inputLine_)}) {
+    for (wxWindow* child :
+         {static_cast<wxWindow*>(output_), static_cast<wxWindow*>(userList_), static_cast<wxWindow*>(inputLine_)}) {
         child->SetBackgroundColour(*wxBLACK);
         child->SetForegroundColour(*wxWHITE);
         child->SetFont(font);
     }
-    // The font and colours above are the widget's own and apply to all its text.
-    // Setting them also copied them into the output's default style, which would
-    // make every append carry them again: clear it, so an append costs only its
-    // colour. The output control is still empty here; later font changes must
-    // restyle its text instead of calling SetFont, which would wipe the colours.
-    outputControl_->SetDefaultStyle(wxTextAttr());
     inputLine_->SetDefaultStyle(wxTextAttr(wxNullColour, wxNullColour, font));
 }
 
@@ -239,7 +229,7 @@ void ChatFrame::OnExit(wxCommandEvent&) { Close(true); }
 
 void ChatFrame::OnFont(wxCommandEvent&)
 {
-    SelectChatFont(*this, ChatFontTargets{*outputControl_, *inputLine_, *userList_}, settings_);
+    SelectChatFont(*this, ChatFontTargets{*output_, *inputLine_, *userList_}, settings_);
 }
 
 void ChatFrame::OnSettings(wxCommandEvent&)

@@ -16,12 +16,11 @@ class BanDialog;
 class CFGDialog;
 class ChatClient;
 class ChatOutput;
+class ChatView;
 class FindBar;
 class InputLine;
 class UserList;
-class WxOutputView;
 class wxNotificationMessage;
-class wxTextCtrl;
 
 // Window, menu and timer ids of the main window.
 enum FrameId : int {
@@ -52,7 +51,7 @@ public:
     ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& size, long style);
     ~ChatFrame() override;
 
-    wxTextCtrl& OutputControl() const { return *outputControl_; }
+    ChatView& OutputArea() const { return *output_; }
     UserList& Users() const { return *userList_; }
     InputLine& Input() const { return *inputLine_; }
     ChatOutput& Output() const;
@@ -60,7 +59,6 @@ public:
     SettingsStore& SettingsHandle() { return settings_; }
     const wxTimer& FrameTimer() const { return timer_; }
     FindBar& Finder() const { return *findBar_; }
-    WxOutputView& OutputView() const { return *outputView_; }
     // Desktop notifications for mentions go through here (tests record them).
     using Notifier = std::function<void(const wxString& title, const wxString& text)>;
     void SetNotifier(Notifier notifier) { notifier_ = std::move(notifier); }
@@ -101,7 +99,7 @@ private:
     // The settings dialog works on settings_ and goes before it.
     DialogSlot<CFGDialog> settingsDialog_;
     DialogSlot<BanDialog> banDialog_;
-    wxTextCtrl* outputControl_ = nullptr;
+    ChatView* output_ = nullptr;
     UserList* userList_ = nullptr;
     InputLine* inputLine_ = nullptr;
     FindBar* findBar_ = nullptr;
@@ -112,7 +110,6 @@ private:
     Notifier notifier_;
     std::unique_ptr<wxNotificationMessage> notification_;
     bool menuConnected_ = false;
-    std::unique_ptr<WxOutputView> outputView_;
     // Goes first: its quiet disconnect still reaches the output and the user list.
     std::unique_ptr<ChatClient> client_;
 

@@ -1,16 +1,15 @@
 #include "app/FindBar.h"
 
+#include "app/ChatView.h"
 #include "app/WxText.h"
-#include "zone/Names.h"
 
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-FindBar::FindBar(wxWindow* parent, wxTextCtrl& output, std::function<const std::string&()> shown,
-                 std::function<void()> closed)
+FindBar::FindBar(wxWindow* parent, ChatView& output, std::function<void()> closed)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "findbar"), output_(output),
-      shown_(std::move(shown)), closed_(std::move(closed))
+      closed_(std::move(closed))
 {
     field_ = new wxTextCtrl(this, kIdField, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER,
                             wxDefaultValidator, "find");
@@ -58,25 +57,22 @@ void FindBar::OnKeyDown(wxKeyEvent& event)
 void FindBar::Find(bool forward, bool skipCurrent)
 {
     const std::string query = WxToBytes(field_->GetValue());
-    const std::string& text = shown_();
     status_->SetLabel(wxEmptyString);
-    if (query.empty())
+    const LineStore* lines = output_.Lines();
+    if (query.empty() || lines == nullptr)
         return;
     // The current match is the output's selection; without one the search starts at the top.
-    long from = 0;
-    long to = 0;
-    output_.GetSelection(&from, &to);
-    size_t start = from != to ? size_t(from) : 0;
-    if (forward && skipCurrent && from != to)
-        ++start;
-    size_t found = FindNoCase(text, query, start, forward);
-    if (found == std::string::npos) // round the end to the other side
-        found = FindNoCase(text, query, forward ? 0 : text.size(), forward);
-    if (found == std::string::npos) {
+    const bool current = output_.HasSelection();
+    TextPos start = current ? output_.SelectionStart() : TextPos{lines->First(), 0};
+    if (forward && skipCurrent && current)
+        ++start.column;
+    TextPos found;
+    if (!lines->Find(query, start, forward, found) && // round the end to the other side
+        !lines->Find(query, forward ? TextPos{lines->First(), 0} : lines->EndPos(), forward, found)) {
         status_->SetLabel("Not found");
         Layout();
         return;
     }
-    output_.SetSelection(long(found), long(found + query.size()));
-    output_.ShowPosition(long(found));
+    output_.Select(found, TextPos{found.line, found.column + query.size()});
+    output_.ShowPosition(found);
 }

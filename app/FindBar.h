@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+class ChatView;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -15,10 +16,8 @@ class FindBar : public wxPanel {
 public:
     static constexpr int kIdField = 350;
 
-    // `shown` is the output's text as the control holds it, character for byte;
-    // `closed` runs when Escape closes the bar.
-    FindBar(wxWindow* parent, wxTextCtrl& output, std::function<const std::string&()> shown,
-            std::function<void()> closed);
+    // Searches the lines `output` shows; `closed` runs when Escape closes the bar.
+    FindBar(wxWindow* parent, ChatView& output, std::function<void()> closed);
 
     // Shows the bar with its text selected and the focus in it.
     void Open();
@@ -30,8 +29,7 @@ private:
     // Searches from the current match (or the start) and shows what it finds.
     void Find(bool forward, bool skipCurrent);
 
-    wxTextCtrl& output_;
-    std::function<const std::string&()> shown_;
+    ChatView& output_;
     std::function<void()> closed_;
     wxTextCtrl* field_ = nullptr;
     wxStaticText* status_ = nullptr;

@@ -34,23 +34,14 @@ int FontWeightCode(wxFontWeight weight)
     }
 }
 
-wxFont ChatFontInForce(const wxTextCtrl& output)
-{
-    const wxTextAttr& style = output.GetDefaultStyle();
-    return style.HasFont() ? style.GetFont() : output.GetFont();
-}
+wxFont ChatFontInForce(const wxWindow& output) { return output.GetFont(); }
 
 void ApplyChatFont(const ChatFontTargets& targets, const wxFont& font)
 {
-    // Font only: the colours of every range stay as they are. SetFont on the
-    // filled output control would rebuild its text on GTK and lose every colour.
-    const wxTextAttr style(wxNullColour, wxNullColour, font);
-    wxTextCtrl& output = targets.output;
-    output.SetStyle(0, output.GetLastPosition(), style);
-    // The library adds the control's own white on black to a default style; each
-    // append sets its colour over that.
-    output.SetDefaultStyle(style);
+    // The output lays out only what is on screen: the font costs it one screen.
+    targets.output.SetFont(font);
 
+    const wxTextAttr style(wxNullColour, wxNullColour, font);
     // A single-line control on GTK takes no styles; its own font is what shows.
     wxTextCtrl& input = targets.input;
     input.SetStyle(0, input.GetLastPosition(), style);

@@ -8,7 +8,7 @@ class wxWindow;
 
 // The windows that show the chat font.
 struct ChatFontTargets {
-    wxTextCtrl& output;
+    wxWindow& output;
     wxTextCtrl& input;
     wxWindow& users;
 };
@@ -18,12 +18,11 @@ struct ChatFontTargets {
 // Cancel changes nothing.
 void SelectChatFont(wxWindow& parent, const ChatFontTargets& targets, SettingsStore& settings);
 
-// The font the chat is shown in: the output's default style carries it once one
-// was chosen; until then it is the control's own, set at start-up.
-wxFont ChatFontInForce(const wxTextCtrl& output);
+// The font the chat is shown in: the output area's own.
+wxFont ChatFontInForce(const wxWindow& output);
 
-// Restyles the whole output text and the input line to `font`, keeping every
-// colour, makes it their default for what follows, and sets it on the user list.
+// Sets `font` on the output area, restyles the input line to it, keeping its
+// colours, makes it the input's default for what follows, and sets it on the user list.
 void ApplyChatFont(const ChatFontTargets& targets, const wxFont& font);
 
 // Writes the face name, point size, style and weight codes to the "Font" group.

@@ -160,29 +160,21 @@ void ChatOutput::FlushOneLine()
 
 void ChatOutput::Show(const std::string& text, Rgb colour, bool marked)
 {
+    lines_.Append(text, colour, marked);
     view_.AppendStyled(text, colour, marked);
-    shown_ += text;
-    for (char c : text)
-        shownBreaks_ += c == '\n';
     if (scrollback_ != 0 && ShownLines() > scrollback_)
         Trim();
 }
 
 // The oldest lines go a twentieth of the limit at a time, so that the cost of
-// removing them from the control is spread thin over the lines shown.
+// letting them go is spread thin over the lines shown.
 void ChatOutput::Trim()
 {
-    const size_t lines = std::max<size_t>(1, scrollback_ / 20) + ShownLines() - scrollback_ - 1;
-    size_t cut = 0;
-    for (size_t i = 0; i <= lines && cut != std::string::npos; ++i)
-        cut = shown_.find('\n', i == 0 ? 0 : cut + 1);
-    if (cut == std::string::npos)
-        return;
-    ++cut; // the break goes with its line
-    view_.RemoveFirst(cut);
-    shown_.erase(0, cut);
-    shownBreaks_ -= lines + 1;
-    shownBeforeLog_ = shownBeforeLog_ > cut ? shownBeforeLog_ - cut : 0;
+    const size_t lines = std::max<size_t>(1, scrollback_ / 20) + ShownLines() - scrollback_;
+    const TextPos keptFrom{lines_.First() + lines, 0};
+    const size_t characters = lines_.Text(TextPos{lines_.First(), 0}, keptFrom).size();
+    lines_.DropFirst(lines);
+    view_.RemoveFirst(characters);
 }
 
 // --- player list -------------------------------------------------------------
@@ -268,7 +260,7 @@ bool ChatOutput::StartLog(const std::string& fileName)
     }
     logPath_ = LogFolderPrefix() + fileName;
     logging_ = true;
-    shownBeforeLog_ = shown_.size();
+    shownBeforeLog_ = lines_.EndPos();
     return true;
 }
 
@@ -282,13 +274,13 @@ void ChatOutput::SaveBuffer(const std::string& name)
     }
     Print("Saving Buffer To: ", kSlotGreen);
     Print(fileName, kSlotGreen, true);
-    const std::string& shown = shown_;
     if (logging_ && fileName == current) {
         // What the window showed since the log opened is in it already.
-        WriteTextFile(folder_.Path(), logPath_, AsLogText(shown.substr(0, shownBeforeLog_)), true);
+        const TextPos from{lines_.First(), 0};
+        WriteTextFile(folder_.Path(), logPath_, AsLogText(lines_.Text(from, shownBeforeLog_)), true);
         return;
     }
-    if (!WriteTextFile(folder_.Path(), LogFolderPrefix() + fileName, AsLogText(shown), true)) {
+    if (!WriteTextFile(folder_.Path(), LogFolderPrefix() + fileName, AsLogText(lines_.Text()), true)) {
         Print("Unable to open Logfile: " + fileName, kSlotWhite, true);
         return;
     }

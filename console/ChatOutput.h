@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/LineStore.h"
 #include "console/Views.h"
 #include "zone/ZoneConsole.h"
 
@@ -30,9 +31,11 @@ public:
     void SetTimeSource(std::function<std::time_t()> now) { now_ = std::move(now); }
     // The window keeps at most this many lines (0: all); the oldest go in blocks.
     void SetScrollback(size_t lines) { scrollback_ = lines; }
+    // The lines the window shows; the view draws from here.
+    const LineStore& Lines() const { return lines_; }
     // What the window shows, as it shows it: lines separated by "\n".
-    const std::string& Shown() const { return shown_; }
-    size_t ShownLines() const { return shown_.empty() ? 0 : shownBreaks_ + 1; }
+    std::string Shown() const { return lines_.Text(); }
+    size_t ShownLines() const { return lines_.Count(); }
 
     static constexpr size_t kMaxQueuedPieces = 200000;
     static constexpr size_t kMaxQueuedBytes = size_t(8) << 20;
@@ -84,10 +87,9 @@ private:
     bool timestamps_ = false;
     std::function<std::time_t()> now_ = [] { return std::time(nullptr); };
     size_t scrollback_ = 0;
-    std::string shown_;
-    size_t shownBreaks_ = 0;
+    LineStore lines_;
     bool logging_ = false;
     std::string logPath_;
-    // How much of what the window shows was there when the log opened.
-    size_t shownBeforeLog_ = 0;
+    // Where what the window shows ended when the log opened.
+    TextPos shownBeforeLog_;
 };

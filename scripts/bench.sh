@@ -29,7 +29,7 @@ if [ "${1:-}" = "--inside-x" ]; then
     idle_seconds="$3"
     repetitions="$4"
     startups="$5"
-    bench="$build/tests/bench"
+    bench="$build/bench"
 
     run_suite() {
         local name="$1"

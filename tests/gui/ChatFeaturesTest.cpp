@@ -6,7 +6,6 @@
 #include "app/CFGDialog.h"
 #include "app/FindBar.h"
 #include "app/UserList.h"
-#include "app/WxOutputView.h"
 
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
@@ -17,20 +16,24 @@ namespace {
 
 class ChatFeaturesTest : public ZoneFrameTest {
 protected:
-    wxTextCtrl& Output() { return frame_->OutputControl(); }
-    std::string Selection() { return Output().GetStringSelection().ToStdString(); }
+    ChatView& Output() { return frame_->OutputArea(); }
+    const LineStore& Lines() { return frame_->Output().Lines(); }
+    std::string LastLine() { return Lines().Empty() ? "" : std::string(Lines().At(Lines().End() - 1).text); }
     void Activate(bool active)
     {
         wxActivateEvent event(wxEVT_ACTIVATE, active);
         frame_->GetEventHandler()->ProcessEvent(event);
     }
-    long PositionOf(const std::string& text) { return long(frame_->Client().Output().Shown().rfind(text)); }
-    bool Tinted(const std::string& text)
+    // Where the last line holding `text` has it.
+    TextPos PositionOf(const std::string& text)
     {
-        wxTextAttr style;
-        return Output().GetStyle(PositionOf(text), style) && style.HasBackgroundColour() &&
-               style.GetBackgroundColour().GetAsString() == wxColour(40, 40, 96).GetAsString();
+        for (uint64_t n = Lines().End(); n-- > Lines().First();)
+            if (const size_t at = Lines().At(n).text.find(text); at != std::string_view::npos)
+                return TextPos{n, at};
+        ADD_FAILURE() << "not shown: " << text;
+        return TextPos{};
     }
+    bool Tinted(const std::string& text) { return Lines().At(PositionOf(text).line).marked; }
 };
 
 TEST_F(ChatFeaturesTest, CtrlFFindsForwardAndBackWithoutRegardToCaseAndEscapeReturnsToTheInput)
@@ -44,20 +47,28 @@ TEST_F(ChatFeaturesTest, CtrlFFindsForwardAndBackWithoutRegardToCaseAndEscapeRet
     ASSERT_TRUE(PumpUntil([&] { return bar.IsShown() && wxWindow::FindFocus() == &bar.Field(); }));
     wxUIActionSimulator().Text("needle");
     ASSERT_TRUE(PumpUntil([&] { return bar.Field().GetValue() == "needle"; }));
-    long from = 0, to = 0;
-    Output().GetSelection(&from, &to);
-    EXPECT_EQ(from, PositionOf("one needle") + 4) << "the first from the top";
+    EXPECT_EQ(Output().SelectionStart(), (TextPos{PositionOf("one needle").line, 4})) << "the first from the top";
     const std::pair<int, std::string> steps[] = {
         {0, "two NEEDLE"}, {0, "three Needle"}, {0, "one needle"}, {wxMOD_SHIFT, "three Needle"}};
     for (const auto& [modifiers, line] : steps) {
         wxUIActionSimulator().Char(WXK_RETURN, modifiers);
         EXPECT_TRUE(PumpUntil([&, line = line] {
-            long at = 0, end = 0;
-            Output().GetSelection(&at, &end);
-            return at == PositionOf(line) + long(line.find(" ")) + 1 && end - at == 6;
+            const TextPos at{PositionOf(line).line, line.find(" ") + 1};
+            return Output().SelectionStart() == at && Output().SelectionEnd() == TextPos{at.line, at.column + 6};
         })) << line;
     }
     // A find that scrolled back holds new lines until the user is at the end again.
+    for (int i = 0; i < 200; ++i)
+        frame_->Output().Print("more hay " + std::to_string(i), kSlotWhite, true);
+    NewLines();
+    wxUIActionSimulator().Char(WXK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return Output().SelectionStart().line == PositionOf("one needle").line; }));
+    wxPoint at;
+    EXPECT_TRUE(Output().PointOf(Output().SelectionStart(), at)) << "the match is on screen";
+    EXPECT_FALSE(Output().IsAtEnd());
+    frame_->Output().Print("held", kSlotWhite, true);
+    PumpPending();
+    EXPECT_EQ(frame_->Output().QueuedPieces(), 1u);
     wxUIActionSimulator().Char(WXK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return !bar.IsShown() && wxWindow::FindFocus() == &frame_->Input(); }));
 }
@@ -65,9 +76,8 @@ TEST_F(ChatFeaturesTest, CtrlFFindsForwardAndBackWithoutRegardToCaseAndEscapeRet
 TEST_F(ChatFeaturesTest, AMentionIsTintedAndInTheBackgroundNotifiesOncePerSenderAndCountsInTheTitle)
 {
     std::vector<std::string> notes;
-    frame_->SetNotifier([&](const wxString& title, const wxString& text) {
-        notes.push_back((title + ": " + text).ToStdString());
-    });
+    frame_->SetNotifier(
+        [&](const wxString& title, const wxString& text) { notes.push_back((title + ": " + text).ToStdString()); });
     EnterArena();
     // In front: tinted, but no notification and no count.
     server_->SendChat(2, kBob, "hello staffer!");
@@ -76,14 +86,14 @@ TEST_F(ChatFeaturesTest, AMentionIsTintedAndInTheBackgroundNotifiesOncePerSender
     EXPECT_EQ(frame_->GetTitle(), "Quillon");
 
     Activate(false);
-    server_->SendChat(2, kBob, "staffers are busy");   // not the name as a word
-    server_->SendChat(0, 0, "Staffer, the arena");     // the server's own lines never count
-    server_->SendChat(2, kBob, "Staffer: look");       // notifies
-    server_->SendChat(5, kBob, "psst");                // a private message counts, not notified again
-    server_->SendChat(5, 9, "from Carol");             // another sender notifies
-    server_->SendChat(7, 0, "(Remote)Staffer hi");     // remote private
+    server_->SendChat(2, kBob, "staffers are busy"); // not the name as a word
+    server_->SendChat(0, 0, "Staffer, the arena");   // the server's own lines never count
+    server_->SendChat(2, kBob, "Staffer: look");     // notifies
+    server_->SendChat(5, kBob, "psst");              // a private message counts, not notified again
+    server_->SendChat(5, 9, "from Carol");           // another sender notifies
+    server_->SendChat(7, 0, "(Remote)Staffer hi");   // remote private
     ASSERT_TRUE(PumpUntil([&] { return frame_->GetTitle() == "(4) Quillon"; }));
-    ASSERT_TRUE(PumpUntil([&] { return Output().GetValue().EndsWith("Staffer hi"); }));
+    ASSERT_TRUE(PumpUntil([&] { return NewLines(), LastLine() == "(Remote)Staffer hi"; }));
     EXPECT_EQ(notes, (std::vector<std::string>{"Bob: Staffer: look", "Carol: from Carol", "Remote: Staffer hi"}));
     EXPECT_FALSE(Tinted("staffers are busy"));
     EXPECT_TRUE(Tinted("psst"));
@@ -96,33 +106,9 @@ TEST_F(ChatFeaturesTest, AMentionIsTintedAndInTheBackgroundNotifiesOncePerSender
     Activate(false);
     server_->SendChat(5, 9, "ignored");
     server_->SendChat(2, kBob, "Staffer again");
-    ASSERT_TRUE(PumpUntil([&] { return Output().GetValue().EndsWith("Staffer again"); }));
+    ASSERT_TRUE(PumpUntil([&] { return NewLines(), LastLine().find("Staffer again") != std::string::npos; }));
     EXPECT_EQ(frame_->GetTitle(), "Quillon");
     EXPECT_EQ(notes.size(), 3u);
-}
-
-TEST_F(ChatFeaturesTest, WebAddressesOpenWhenClickedAndNothingElseDoes)
-{
-    std::vector<std::string> opened;
-    frame_->OutputView().SetLinkOpener([&](const wxString& address) { opened.push_back(address.ToStdString()); });
-    frame_->Output().Print("see https://example.org/a?b=1, or ftp://example.org/x", kSlotWhite, true);
-    frame_->Output().Print("javascript:alert(1) and http://", kSlotWhite, true);
-    NewLines();
-    auto click = [&](const std::string& text, int offset = 2) {
-        const wxPoint at = Output().PositionToCoords(PositionOf(text) + offset);
-        wxUIActionSimulator sim;
-        sim.MouseMove(Output().ClientToScreen(at + wxPoint(2, Output().GetCharHeight() / 2)));
-        sim.MouseClick();
-        PumpPending();
-        Output().SetSelection(0, 0);
-    };
-    click("https://");
-    EXPECT_TRUE(PumpUntil([&] { return opened.size() == 1; }));
-    click("ftp://");
-    click("javascript:");
-    click("http://");
-    PumpPending();
-    EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/a?b=1"});
 }
 
 TEST_F(ChatFeaturesTest, TheSettingsDialogTurnsOnTimestampsAndLimitsTheScrollbackOrRefusesABadNumber)
@@ -162,13 +148,14 @@ TEST_F(ChatFeaturesTest, TheSettingsDialogTurnsOnTimestampsAndLimitsTheScrollbac
     for (int i = 0; i < 100; ++i)
         frame_->Output().Print("line " + std::to_string(i), kSlotGreen, true);
     NewLines();
-    const int shown = Output().GetNumberOfLines();
-    EXPECT_LE(shown, 40);
-    EXPECT_GE(shown, 38);
-    EXPECT_TRUE(std::regex_match(Output().GetLineText(shown - 1).ToStdString(), std::regex(R"(\[\d\d:\d\d\] line 99)")));
-    wxTextAttr style;
-    ASSERT_TRUE(Output().GetStyle(Output().GetLastPosition() - 10, style));
-    EXPECT_EQ(style.GetTextColour(), *wxWHITE) << "the stamp is in the default colour";
+    EXPECT_LE(Lines().Count(), 40u);
+    EXPECT_GE(Lines().Count(), 38u);
+    EXPECT_TRUE(std::regex_match(LastLine(), std::regex(R"(\[\d\d:\d\d\] line 99)")));
+    const LineStore::Line last = Lines().At(Lines().End() - 1);
+    ASSERT_EQ(last.runCount, 2u);
+    EXPECT_EQ(last.runs[0].colour, (Rgb{255, 255, 255})) << "the stamp is white";
+    EXPECT_EQ(last.runs[1].at, 8u);
+    EXPECT_EQ(last.runs[1].colour, (Rgb{0, 255, 0}));
     const std::string log = ReadWholeFile(frame_->Client().Folder().PathOf("Logs/all.log"));
     EXPECT_TRUE(std::regex_search(log, std::regex(R"(\r\n\[\d\d:\d\d\] line 0\r\n)")));
     EXPECT_TRUE(std::regex_search(log, std::regex(R"(\r\n\[\d\d:\d\d\] line 99\r\n$)")));
@@ -187,7 +174,7 @@ TEST_F(WindowGeometryTest, ThePlaceAndSizeOfTheLastRunComeBackUnlessOffScreenOrT
     OpenFrame();
     EXPECT_EQ(frame_->GetRect(), wxRect(70, 80, 700, 500));
     // The output area took the extra width; the user list kept its own.
-    EXPECT_GT(frame_->OutputControl().GetSize().x, 400);
+    EXPECT_GT(frame_->OutputArea().GetSize().x, 400);
     EXPECT_LT(frame_->Users().GetSize().x, 260);
     frame_->Destroy();
     PumpPending();

@@ -12,7 +12,7 @@ TEST_F(ChatFrameTest, OpensWhiteOnBlackWithTheHintAndConnectAndDisconnectSwitchT
 {
     OpenFrame();
     EXPECT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == &frame_->Input(); }));
-    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputControl()), static_cast<wxWindow*>(&frame_->Users()),
+    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputArea()), static_cast<wxWindow*>(&frame_->Users()),
                             static_cast<wxWindow*>(&frame_->Input())}) {
         EXPECT_EQ(child->GetBackgroundColour(), *wxBLACK) << child->GetId();
         EXPECT_EQ(child->GetForegroundColour(), *wxWHITE) << child->GetId();

@@ -11,26 +11,22 @@ namespace {
 
 class FontSelectionTest : public FrameTest {
 protected:
-    // Prints a line in the slot and remembers a position inside it.
+    // Prints a line in the slot.
     void Show(int slot)
     {
-        const long end = frame_->OutputControl().GetLastPosition();
         frame_->Output().Print("line in slot " + std::to_string(slot), slot, true);
         DrainOutput();
-        shown_.push_back({end + 3, slot});
     }
 
-    // Every line keeps its colour and shows in `font`, as do the input line and the user list.
+    // The output (its colours are drawn over any font: the output view's tests), the
+    // input line and the user list show in `font`; the output's rows are as tall as it is.
     void ExpectShownIn(const wxFont& font)
     {
-        for (const auto& [at, slot] : shown_) {
-            wxTextAttr style;
-            ASSERT_TRUE(frame_->OutputControl().GetStyle(at, style)) << at;
-            const Rgb rgb = ChatOutput::SlotColour(slot);
-            EXPECT_EQ(style.GetTextColour(), wxColour(rgb.r, rgb.g, rgb.b)) << at;
-            EXPECT_EQ(style.GetFont().GetPointSize(), font.GetPointSize()) << at;
-            EXPECT_EQ(style.GetFont().GetFaceName(), font.GetFaceName()) << at;
-        }
+        ChatView& output = frame_->OutputArea();
+        EXPECT_EQ(output.GetFont(), font);
+        int width = 0, height = 0;
+        output.GetTextExtent("Xg", &width, &height, nullptr, nullptr, &font);
+        EXPECT_EQ(output.RowHeight(), height);
         EXPECT_EQ(frame_->Input().GetFont(), font);
         EXPECT_EQ(frame_->Users().GetFont(), font);
     }
@@ -50,19 +46,16 @@ protected:
         EXPECT_TRUE(script.Done());
         return initial;
     }
-
-    std::vector<std::pair<long, int>> shown_;
 };
 
 TEST_F(FontSelectionTest, AChosenFontRestylesEveryLineInItsOwnColourAndIsKeptForTheNextStart)
 {
     OpenFrame();
     DrainOutput();
-    shown_.push_back({2, kSlotWhite}); // the start-up hint
     for (int slot : {2, 9, 3})
         Show(slot);
     frame_->Input().ChangeValue("being typed");
-    const wxFont startUp = frame_->OutputControl().GetFont();
+    const wxFont startUp = frame_->OutputArea().GetFont();
     EXPECT_EQ(startUp.GetPointSize(), 8);
     EXPECT_EQ(startUp.GetWeight(), wxFONTWEIGHT_BOLD);
     EXPECT_EQ(ChooseFont(wxNullFont), startUp);
@@ -84,7 +77,7 @@ TEST_F(FontSelectionTest, AChosenFontRestylesEveryLineInItsOwnColourAndIsKeptFor
     frame_->Destroy();
     PumpPending();
     OpenFrame();
-    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputControl()), static_cast<wxWindow*>(&frame_->Input()),
+    for (wxWindow* child : {static_cast<wxWindow*>(&frame_->OutputArea()), static_cast<wxWindow*>(&frame_->Input()),
                             static_cast<wxWindow*>(&frame_->Users())}) {
         const wxFont font = child->GetFont();
         EXPECT_EQ(font.GetFaceName(), face);

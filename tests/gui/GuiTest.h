@@ -4,6 +4,7 @@
 #include "ZoneSim.h"
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
+#include "app/ChatView.h"
 #include "app/InputLine.h"
 #include "client/ChatClient.h"
 #include "settings/SettingsStore.h"
@@ -89,15 +90,16 @@ protected:
     {
         DrainOutput();
         std::vector<std::string> lines;
-        for (wxTextCtrl& output = frame_->OutputControl(); linesSeen_ < output.GetNumberOfLines(); ++linesSeen_)
-            lines.push_back(output.GetLineText(linesSeen_).ToStdString());
+        const LineStore& shown = frame_->Output().Lines();
+        for (linesSeen_ = std::max(linesSeen_, shown.First()); linesSeen_ < shown.End(); ++linesSeen_)
+            lines.emplace_back(shown.At(linesSeen_).text);
         return lines;
     }
 
     TempHome home_;
     ChatFrame* frame_ = nullptr;
     wxWeakRef<wxWindow> alive_;
-    int linesSeen_ = 0;
+    uint64_t linesSeen_ = 0;
 };
 
 // The frame set up to log in to a zone simulator on loopback as "Staffer". The

@@ -75,9 +75,9 @@ TEST_F(InputLineTest, EnterSendsTheLineToTheSelectedPlayerOrKeepsItWhenNoneIs)
     frame_->Users().SetItemState(0, 0, wxLIST_STATE_SELECTED);
     ASSERT_TRUE(Type("/who?", "/who?"));
     wxUIActionSimulator().Char(WXK_RETURN);
-    wxTextCtrl& output = frame_->OutputControl();
     EXPECT_TRUE(PumpUntil([&] {
-        return output.GetLineText(output.GetNumberOfLines() - 1) == "ERROR: No User Selected for Private Message.";
+        const LineStore& shown = frame_->Output().Lines();
+        return shown.At(shown.End() - 1).text == "ERROR: No User Selected for Private Message.";
     }));
     EXPECT_EQ(Input().GetValue(), "/who?");
     EXPECT_EQ(ChatsSent(), std::vector<std::string>{});

@@ -1,13 +1,12 @@
-// What one piece of chat costs on its way into the real output control, with
+// What one piece of chat costs on its way into the real output area, with
 // 0, 100 000 and 1 000 000 lines already shown. Needs an X display.
+#include "GuiBench.h"
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
-#include "app/WxOutputView.h"
+#include "app/ChatView.h"
 #include "console/ChatOutput.h"
-#include "GuiBench.h"
+#include "settings/SettingsStore.h"
 #include "support/TempDir.h"
-
-#include <wx/textctrl.h>
 
 #include <memory>
 #include <string>
@@ -52,19 +51,16 @@ private:
         Settle();
         while (frame_->Output().QueuedPieces() > 0) // the start-up hint
             frame_->Output().FlushOneLine();
-        WxOutputView view(frame_->OutputControl());
-        const Rgb colours[] = {{160, 160, 255}, {0, 255, 0}, {255, 255, 0}};
+        SettingsStore().WriteInteger("Window", "ScrollbackLines", 0);
+        ChatOutput& out = frame_->Output();
+        out.SetScrollback(0);
         for (long i = 0; i < lines; ++i) {
-            view.AppendStyled((i ? "\n" : "") + ChatLine(i), colours[i % 3], false);
+            out.Print(ChatLine(i), int(i % 10), true);
+            out.FlushOneLine();
             if (i % 10000 == 0)
                 Settle();
         }
-        frame_->OutputControl().ShowPosition(frame_->OutputControl().GetLastPosition());
         Settle();
-        while (!view.IsAtEnd()) {
-            wxTheApp->Yield(true);
-            Settle();
-        }
     }
 
     static std::unique_ptr<Backlog> current_;
@@ -126,4 +122,7 @@ BENCHMARK(BM_PrintFlushAndPendingEvents)
 
 } // namespace
 
-int main(int argc, char** argv) { return RunGuiBenchmarks(argc, argv, [] { Backlog::Release(); }); }
+int main(int argc, char** argv)
+{
+    return RunGuiBenchmarks(argc, argv, [] { Backlog::Release(); });
+}

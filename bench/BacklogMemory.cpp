@@ -3,9 +3,10 @@
 // the first argument), a million chat lines printed and shown the way the frame
 // timer shows them (Print, then FlushOneLine). Prints the resident set size
 // from /proc/self/status before, when the limit is first reached and at the end,
-// then how long a change of the chat font takes to settle over what is shown.
+// then how long a change of the chat font takes until it shows.
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
+#include "app/ChatView.h"
 #include "app/FontSelection.h"
 #include "app/InputLine.h"
 #include "app/UserList.h"
@@ -13,7 +14,6 @@
 #include "settings/SettingsStore.h"
 
 #include <wx/evtloop.h>
-#include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include <chrono>
@@ -45,32 +45,28 @@ void Settle()
         wxTheApp->Dispatch();
 }
 
-// GTK lays the text out again in the background, a piece at a time in idle
-// time, moving the scroll range as it goes. The program's own event loop runs
-// meanwhile, as it would for the user, and a timer of the frame timer's period
-// watches the range: one that holds for half a second counts as settled.
+// The output lays out what is on screen again and sets its scroll range in
+// lines: the change is over once the window has painted in the new font. The
+// program's own event loop then runs for half a second, as it would for the
+// user, to show that nothing goes on in the background.
 double FontChangeSeconds(ChatFrame& frame)
 {
-    wxTextCtrl& output = frame.OutputControl();
+    ChatView& output = frame.OutputArea();
     const Clock::time_point start = Clock::now();
     wxFont font = output.GetFont();
     font.SetPointSize(font.GetPointSize() + 2);
     ApplyChatFont(ChatFontTargets{output, frame.Input(), frame.Users()}, font);
-    Clock::time_point lastChange = Clock::now();
-    int range = output.GetScrollRange(wxVERTICAL);
+    output.Update();
+    const Clock::time_point painted = Clock::now();
+    const int range = output.GetScrollRange(wxVERTICAL);
     wxEventLoop loop;
     wxTimer watch;
-    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        if (const int now = output.GetScrollRange(wxVERTICAL); now != range) {
-            range = now;
-            lastChange = Clock::now();
-        } else if (Clock::now() - lastChange >= std::chrono::milliseconds(500)) {
-            loop.Exit();
-        }
-    });
-    watch.Start(ChatFrame::kTickMilliseconds);
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { loop.Exit(); });
+    watch.StartOnce(500);
     loop.Run();
-    return std::chrono::duration<double>(lastChange - start).count();
+    if (output.GetScrollRange(wxVERTICAL) != range || size_t(range) != frame.Output().ShownLines())
+        std::printf("font_change_range_moved %d %d\n", range, output.GetScrollRange(wxVERTICAL));
+    return std::chrono::duration<double>(painted - start).count();
 }
 
 class BacklogApp : public ChatApp {
@@ -119,7 +115,7 @@ private:
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         std::printf("lines %ld\nqueued_after %zu\nfill_seconds %.1f\nrss_after_kib %ld\nrss_peak_kib %ld\n", kLines,
                     out.QueuedPieces(), seconds, StatusKiB("VmRSS"), StatusKiB("VmHWM"));
-        std::printf("shown_lines %zu\ntext_length %ld\n", out.ShownLines(), long(frame.OutputControl().GetLastPosition()));
+        std::printf("shown_lines %zu\ntext_length %ld\n", out.ShownLines(), long(out.Lines().Bytes()));
         std::printf("font_change_seconds %.2f\n", FontChangeSeconds(frame));
         std::fflush(stdout);
         frame.Close(true);

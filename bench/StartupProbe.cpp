@@ -4,6 +4,7 @@
 // the epoch, as `date +%s%N` prints it) the figure counts from the exec.
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
+#include "console/ChatOutput.h"
 
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -43,7 +44,7 @@ public:
 private:
     void Check()
     {
-        if (frame_->OutputControl().GetLastPosition() == 0)
+        if (frame_->Output().Lines().Empty())
             return;
         watch_.Stop();
         const double sinceMain = MillisecondsSince(g_mainStarted);

@@ -1,16 +1,15 @@
 // The longest tick of the client under what a hostile server sent to freeze the
 // window: the whole client on a scripted socket, drawing into the real player
-// list and output control. Each iteration plays the input from the start and
+// list and output area. Each iteration plays the input from the start and
 // reports its longest tick as its time. Needs an X display.
 #include "GuiBench.h"
+#include "app/ChatView.h"
 #include "app/UserList.h"
-#include "app/WxOutputView.h"
 #include "client/ChatClient.h"
 
 #include "support/ClientHarness.h"
 
 #include <wx/frame.h>
-#include <wx/textctrl.h>
 
 #include <zlib.h>
 
@@ -29,10 +28,8 @@ public:
     Arena()
     {
         frame_ = new wxFrame(nullptr, wxID_ANY, "worst tick", wxDefaultPosition, wxSize(560, 350));
-        auto* output = new wxTextCtrl(frame_, wxID_ANY, "", wxPoint(0, 0), wxSize(340, 300),
-                                      wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2);
+        view_ = new ChatView(frame_, wxID_ANY, wxPoint(0, 0), wxSize(340, 300));
         list_ = new UserList(frame_, wxID_ANY, wxPoint(360, 0), wxSize(200, 300), wxLC_REPORT | wxLC_SINGLE_SEL);
-        view_ = std::make_unique<WxOutputView>(*output);
         frame_->Show(true);
         Settle();
         Settings::Write(settings_, Settings::ServerPort, "5000");
@@ -40,6 +37,7 @@ public:
         server_.socket = socket.get();
         client_ = std::make_unique<ChatClient>(*view_, *list_, settings_, folder_.Path(), std::move(socket), clock_,
                                                [] { return 1u; });
+        view_->SetLines(client_->Output().Lines());
         client_->Connect();
         Send(HexPacket("0002 CDAB3412"));
         server_.cipher.Start(0x1234ABCD);
@@ -90,7 +88,7 @@ private:
     ServerEnd server_;
     wxFrame* frame_ = nullptr;
     UserList* list_ = nullptr;
-    std::unique_ptr<WxOutputView> view_;
+    ChatView* view_ = nullptr;
     std::unique_ptr<ChatClient> client_;
 };
 
@@ -173,7 +171,10 @@ void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
     }
 }
 
-BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, InOneDatagram, 74)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, InOneDatagram, 74)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, ReassembledCluster, 1200)
     ->UseManualTime()
     ->Iterations(5)
