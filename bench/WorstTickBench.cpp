@@ -71,6 +71,7 @@ public:
             const auto start = std::chrono::steady_clock::now();
             clock_.Advance(1);
             client_->Step();
+            view_->Update(); // what arrived is drawn in the same tick
             worst = std::max(worst, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
             Settle();
             idle = busy ? 0 : idle + 1;
@@ -80,6 +81,29 @@ public:
     }
 
     const std::string& Folder() const { return folder_.Path(); }
+
+    size_t LastLineLength() const
+    {
+        const LineStore& lines = client_->Output().Lines();
+        return lines.Empty() ? 0 : lines.At(lines.End() - 1).text.size();
+    }
+
+    // Pages up through the output `pages` times, drawing each; the longest page, in seconds.
+    double WorstScroll(int pages)
+    {
+        double worst = 0;
+        const long page = view_->GetClientSize().y / view_->RowHeight() - 1;
+        for (int i = 0; i < pages; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            view_->ScrollRows(-page);
+            view_->Update();
+            worst = std::max(worst, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            Settle();
+        }
+        view_->ScrollToEnd();
+        Settle();
+        return worst;
+    }
 
 private:
     TempDir folder_;
@@ -171,6 +195,26 @@ void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
     }
 }
 
+// A public chat line of one 512 KiB word, reassembled from 1 049 big chunks, shown
+// and paged through: the longest tick or page.
+void BM_WorstTickOneWordOf512KiB(benchmark::State& state)
+{
+    Arena arena;
+    Packet chat(5);
+    chat.WriteU8(0x07, 0);
+    chat.WriteU8(2, 1); // public
+    chat.WriteU16(8, 3);
+    chat.AppendBytes(std::string(512 * 1024, 'w') + std::string(1, '\0'));
+    for (auto _ : state) {
+        for (const Packet& piece : Pieces(chat))
+            arena.Send(piece);
+        const double arriving = arena.WorstTick();
+        if (arena.LastLineLength() < 512 * 1024)
+            state.SkipWithError("the line was not shown");
+        Report(state, std::max(arriving, arena.WorstScroll(100)));
+    }
+}
+
 BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, InOneDatagram, 74)
     ->UseManualTime()
     ->Iterations(5)
@@ -179,6 +223,7 @@ BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, ReassembledCluster, 1200)
     ->UseManualTime()
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstTickOneWordOf512KiB)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorstTickMapInformationAfterA64MiBMap)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
