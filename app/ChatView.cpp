@@ -10,6 +10,10 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#if wxUSE_ACCESSIBILITY
+#include <wx/access.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
 
@@ -32,6 +36,39 @@ std::vector<std::pair<size_t, size_t>> LinksOf(std::string_view text)
         return {};
     return FindLinks(line);
 }
+
+#if wxUSE_ACCESSIBILITY
+// What a screen reader gets where the toolkit allows it (Windows): the area's name,
+// its role as text, and the newest line as its value, announced as it changes.
+class ChatViewAccessible : public wxWindowAccessible {
+public:
+    explicit ChatViewAccessible(ChatView* view) : wxWindowAccessible(view), view_(view) {}
+    wxAccStatus GetName(int childId, wxString* name) override
+    {
+        if (childId != wxACC_SELF)
+            return wxACC_NOT_IMPLEMENTED;
+        *name = "Chat output";
+        return wxACC_OK;
+    }
+    wxAccStatus GetRole(int childId, wxAccRole* role) override
+    {
+        if (childId != wxACC_SELF)
+            return wxACC_NOT_IMPLEMENTED;
+        *role = wxROLE_SYSTEM_TEXT;
+        return wxACC_OK;
+    }
+    wxAccStatus GetValue(int childId, wxString* value) override
+    {
+        if (childId != wxACC_SELF)
+            return wxACC_NOT_IMPLEMENTED;
+        *value = view_->NewestLine();
+        return wxACC_OK;
+    }
+
+private:
+    ChatView* view_;
+};
+#endif
 
 } // namespace
 
@@ -215,6 +252,9 @@ void ChatView::Settle()
     if (following_)
         AnchorAtEnd();
     UpdateScrollBar();
+#if wxUSE_ACCESSIBILITY
+    wxAccessible::NotifyEvent(wxACC_EVENT_OBJECT_VALUECHANGE, this, wxOBJID_CLIENT, wxACC_SELF);
+#endif
 }
 
 void ChatView::Changed()

@@ -77,6 +77,8 @@ public:
     // The web address at a place of the text, or an empty text.
     wxString LinkAt(TextPos pos) const;
     void SetLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
+    // The last line, as a screen reader is given it.
+    wxString NewestLine() const;
     // Whether the pointer shows the hand of a link.
     bool PointingAtLink() const { return overLink_; }
 

@@ -4,7 +4,7 @@
 # and the whole-process measurements (/usr/bin/time -v, /proc) on a private X
 # server, and writes the report with the targets beside the figures.
 #
-#   scripts/bench.sh           the full report (about forty minutes)
+#   scripts/bench.sh           the full report (about fifty minutes)
 #   scripts/bench.sh --quick   shorter idle windows and fewer repetitions, to try the script
 #
 # Run it on a quiet machine: the report notes the load it saw.
@@ -156,8 +156,20 @@ if [ "${1:-}" = "--inside-x" ]; then
     idle_instructions quillon "$build/app/quillon"
     idle_instructions bare "$bench/idle_bare"
 
-    echo "=== resident memory and a font change with 1 000 000 lines printed (scrollback limit 200 000)"
+    echo "=== resident memory and a font change with 1 000 000 lines printed (scrollback limit 200 000, then 1 000 000)"
     /usr/bin/time -v -o "$out/backlog.time" "$bench/backlog_memory" >"$out/backlog" 2>&1 || true
+    /usr/bin/time -v -o "$out/backlog-million.time" "$bench/backlog_memory" 1000000 >"$out/backlog-million" 2>&1 || true
+
+    # The output area's candidates, each in a process of its own: 200 000 lines, then a
+    # long word. The rich text control freezes for seconds at 64 KiB already (and grows
+    # with the square of the length), so it gets that instead of 512 KiB.
+    echo "=== output candidates: the rich text control, Scintilla, our own view"
+    for candidate in "rich 64" "stc 512" "own 512"; do
+        set -- $candidate
+        if [ -x "$bench/output_candidates" ]; then
+            timeout 1200 "$bench/output_candidates" "$1" 200000 "$2" >"$out/candidate-$1" 2>&1 || true
+        fi
+    done
     cat /proc/loadavg >"$out/load-end"
     exit 0
 fi
@@ -169,7 +181,8 @@ command -v python3 >/dev/null || {
     exit 1
 }
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BENCH=ON -DQUILLON_TESTS=ON >/dev/null
-targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare worst_tick_bench)
+targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare worst_tick_bench
+    output_candidates)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 out="$(mktemp -d)"
@@ -276,13 +289,13 @@ for bench, label in (("BM_PrintAndFlush", "Print + FlushOneLine, per piece"),
                      ("BM_PrintFlushAndPendingEvents", "Print + FlushOneLine + pending events (layout), per piece")):
     figures = [(n, output.get("%s/%d" % (bench, n))) for n in (0, 100000, 1000000)]
     if not all(f for _, f in figures):
-        rows.append((label, "not measured", "< 1 ms, flat within 2x", "pending"))
+        rows.append((label, "not measured", "≤ 10 µs, flat within 1.5x", "pending"))
         continue
     times = [ns(f) for _, f in figures]
-    flat = max(times) <= 2 * min(times)
-    fast = max(times) < 1e6
+    flat = max(times) <= 1.5 * min(times)
+    fast = max(times) <= 10e3
     text = " / ".join(show(t) for t in times) + " at 0 / 100 000 / 1 000 000 lines shown"
-    rows.append((label, text, "< 1 ms, flat within 2x", verdict(flat and fast) + " (%.2fx)" % (max(times) / min(times))))
+    rows.append((label, text, "≤ 10 µs, flat within 1.5x", verdict(flat and fast) + " (%.2fx)" % (max(times) / min(times))))
     (flat and fast) or missed.append(label)
 
 b = zone.get("BM_MentionDetection/0")
@@ -294,9 +307,9 @@ if b:
     ok or missed.append("mention detection")
 b = zone.get("BM_FindOverAMillionLines")
 if b:
-    ok = ns(b) < 200e6
+    ok = ns(b) < 50e6
     rows.append(("Find over 1 000 000 shown lines (a text that is not there: all %.0f MB read)"
-                 % (b.get("bytes", 0) / 1e6), show(ns(b)), "< 200 ms", verdict(ok)))
+                 % (b.get("bytes", 0) / 1e6), show(ns(b)), "< 50 ms", verdict(ok)))
     ok or missed.append("find")
 
 both = maps.get("BM_MapChecksumAndLoad4MiB")
@@ -310,7 +323,8 @@ if both:
 
 for bench, label in (("BM_WorstTickOwnMoves/InOneDatagram", "Longest tick: 74 moves of our own player in one datagram, 512 players listed"),
                      ("BM_WorstTickOwnMoves/ReassembledCluster", "Longest tick: an 8.4 KB cluster reassembled from chunks (1 200 own moves)"),
-                     ("BM_WorstTickMapInformationAfterA64MiBMap", "Longest tick: 23 map-information packets after a 64 MiB map")):
+                     ("BM_WorstTickMapInformationAfterA64MiBMap", "Longest tick: 23 map-information packets after a 64 MiB map"),
+                     ("BM_WorstTickOneWordOf512KiB", "Longest tick or page: a public chat line of one 512 KiB word from 1 049 big chunks, shown and paged through 100 times")):
     b = ticks.get(bench)
     if not b:
         rows.append((label, "not measured", "< 20 ms", "pending"))
@@ -354,30 +368,52 @@ for how, quillon_pattern, bare_pattern in (("taken in turn", "quillon-[0-9]", "b
 counted = [keyvalues(os.path.join(out, name + ".instructions")) for name in ("quillon", "bare")]
 if all(c.get("ticks") and c["ticks"][0] > 0 for c in counted):
     q, b = (c["instructions"][0] / c["ticks"][0] for c in counted)
-    ok = q <= 1.1 * b
+    ok = q <= 1.05 * b
     rows.append(("Idle work per frame-timer tick: quillon / bare wx program, instructions counted by callgrind over "
                  "40 s (%d and %d ticks)" % (counted[0]["ticks"][0], counted[1]["ticks"][0]),
-                 "%.0f / %.0f (%.2fx)" % (q, b, q / b), "within 1.1x", verdict(ok)))
+                 "%.0f / %.0f (%.2fx)" % (q, b, q / b), "within 1.05x", verdict(ok)))
     ok or missed.append("idle instructions per tick")
 
 backlog = keyvalues(os.path.join(out, "backlog"))
 backlog_time = gnu_time(os.path.join(out, "backlog.time"))
 if backlog.get("rss_after_kib"):
-    at_cap, after = backlog.get("rss_at_cap_kib", [0])[0], backlog["rss_after_kib"][0]
-    ok = at_cap > 0 and after <= at_cap * 1.1
-    rows.append(("Resident memory with the scrollback limit (%d lines) reached, then after 1 000 000 lines printed "
-                 "(before: %.0f MiB; filling took %.0f s; peak %.0f MiB by /usr/bin/time)"
-                 % (backlog.get("cap_lines", [0])[0], backlog["rss_before_kib"][0] / 1024, backlog["fill_seconds"][0],
+    before, at_cap, after = backlog["rss_before_kib"][0], backlog.get("rss_at_cap_kib", [0])[0], backlog["rss_after_kib"][0]
+    ok = at_cap > 0 and at_cap - before <= 30 * 1024 and after <= at_cap * 1.1
+    rows.append(("Resident memory above the idle window with the default scrollback limit (%d lines) reached, then "
+                 "after 1 000 000 lines printed (idle window %.0f MiB; peak %.0f MiB by /usr/bin/time)"
+                 % (backlog.get("cap_lines", [0])[0], before / 1024,
                     int(backlog_time.get("Maximum resident set size (kbytes)", "0")) / 1024),
-                 "%.0f MiB at the limit, %.0f MiB after (%+.1f%%)" % (at_cap / 1024, after / 1024, 100 * (after / at_cap - 1) if at_cap else 0),
-                 "within 10%", verdict(ok)))
-    ok or missed.append("memory with the scrollback limit")
+                 "%.1f MiB at the limit, %.1f MiB after" % ((at_cap - before) / 1024, (after - before) / 1024),
+                 "≤ 30 MiB, flat within 10%", verdict(ok)))
+    ok or missed.append("memory with the default scrollback limit")
+million = keyvalues(os.path.join(out, "backlog-million"))
+if million.get("rss_after_kib"):
+    grown = million["rss_after_kib"][0] - million["rss_before_kib"][0]
+    ok = grown <= 120 * 1024
+    rows.append(("Resident memory above the idle window, `ScrollbackLines=1000000`, a million lines shown",
+                 "%.1f MiB (%.0f lines kept)" % (grown / 1024, million.get("shown_lines", [0])[0]), "≤ 120 MiB",
+                 verdict(ok)))
+    ok or missed.append("memory with a million lines")
 if backlog.get("font_change_seconds"):
     seconds = backlog["font_change_seconds"][0]
-    ok = seconds < 5
-    rows.append(("Font change over %d shown lines, until GTK's relayout settles" % backlog.get("shown_lines", [0])[0],
-                 "%.2f s" % seconds, "< 5 s", verdict(ok)))
+    ok = seconds <= 0.1
+    rows.append(("Font change over %d shown lines, until the new font shows with its scroll range" % backlog.get("shown_lines", [0])[0],
+                 show(seconds * 1e9), "≤ 100 ms", verdict(ok)))
     ok or missed.append("font change")
+
+# The output area's candidates, side by side.
+candidates = []
+names = {"rich": "rich text control (GtkTextView; the output before)", "stc": "`wxStyledTextCtrl` (Scintilla)",
+         "own": "`ChatView` over `LineStore` (chosen)"}
+for kind in ("rich", "stc", "own"):
+    c = keyvalues(os.path.join(out, "candidate-" + kind))
+    if not c.get("rss_filled_kib"):
+        candidates.append("| %s | not measured | | | | |" % names[kind])
+        continue
+    candidates.append("| %s | %.1f MiB | %.2f µs / %.2f µs | %s | %s (%d KiB) |" % (
+        names[kind], (c["rss_filled_kib"][0] - c["rss_idle_kib"][0]) / 1024, c["append_us"][0],
+        c["append_settle_us"][0], show(c["font_change_seconds"][0] * 1e9),
+        show(c["long_word_longest_step_ms"][0] * 1e6), c["long_word_kib"][0]))
 
 def load(name):
     path = os.path.join(out, name)
@@ -405,6 +441,19 @@ lines.append("|---|---|---|---|")
 for measure, figure, target, v in rows:
     lines.append("| %s | %s | %s | %s |" % (measure, figure, target, v))
 lines.append("")
+if candidates:
+    lines.append("## The output area's candidates")
+    lines.append("")
+    lines.append("Each in a window of the main window's size, driven alike by `bench/OutputCandidates.cpp`: 200 000 chat")
+    lines.append("lines in ten colours, every seventh under the mention band; then 2 000 more pieces, alone and each")
+    lines.append("followed by the events it leaves; a font two points larger until it shows with its final scroll range")
+    lines.append("(held for half a second); and one line of a single long word, shown and paged up through 100 times,")
+    lines.append("with the longest single step of the event loop. The rich text control gets 64 KiB, not 512.")
+    lines.append("")
+    lines.append("| Candidate | Memory for 200 000 lines | One piece / with its events | Font change | Longest step, long word |")
+    lines.append("|---|---|---|---|---|")
+    lines.extend(candidates)
+    lines.append("")
 notes_path = os.path.join(os.path.dirname(report), "NOTES.md")
 if os.path.exists(notes_path):
     lines.append(open(notes_path).read().rstrip())

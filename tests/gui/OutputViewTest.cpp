@@ -333,6 +333,32 @@ TEST_F(OutputViewTest, AWordWiderThanTheWindowBreaksAtItsEdgeAndAFontChangeKeeps
     EXPECT_EQ(next, wxPoint(ChatView::kMargin, first.y + view_->RowHeight()));
     EXPECT_LE(perRow * charWidth, width) << "the row fits";
     EXPECT_GT((perRow + 1) * charWidth, width) << "and is full";
+    // Words wrap whole: every row of a line of words starts with a word, the space left behind.
+    std::string words;
+    for (int i = 0; i < 40; ++i)
+        words += "alpha bravo charlie ";
+    view_->ScrollToEnd(); // back at the end, the held lines come
+    Out().Print(words, kSlotGreen, true);
+    DrainOutput();
+    view_->ShowPosition(PosOf("alpha bravo"));
+    const uint64_t wordsLine = LineWith("alpha bravo");
+    int rowsSeen = 1;
+    wxPoint previous;
+    ASSERT_TRUE(view_->PointOf(TextPos{wordsLine, 0}, previous));
+    for (size_t column = 1; column < 300; ++column) {
+        wxPoint at;
+        ASSERT_TRUE(view_->PointOf(TextPos{wordsLine, column}, at)) << column;
+        if (at.y != previous.y) {
+            ++rowsSeen;
+            EXPECT_EQ(words[column - 1], ' ') << column;
+            EXPECT_NE(words[column], ' ') << column;
+            EXPECT_EQ(at.x, ChatView::kMargin);
+        }
+        previous = at;
+    }
+    EXPECT_GT(rowsSeen, 2);
+    view_->ShowPosition(TextPos{word, 0});
+
     // Its rows scroll by like lines of their own.
     view_->ScrollRows(50);
     EXPECT_EQ(view_->TopLine(), word);
@@ -352,7 +378,7 @@ TEST_F(OutputViewTest, AWordWiderThanTheWindowBreaksAtItsEdgeAndAFontChangeKeeps
     EXPECT_EQ(view_->GetScrollRange(wxVERTICAL), range);
     EXPECT_TRUE(view_->IsAtEnd());
     const wxImage picture = Picture();
-    EXPECT_GT(Count(picture, RowAt(PosOf("after")), wxColour(255, 255, 0)), 20);
+    EXPECT_GT(Count(picture, RowAt(TextPos{wordsLine, words.size() - 3}), wxColour(0, 255, 0)), 20);
     EXPECT_EQ(ChatFontInForce(*view_).GetPointSize(), larger.GetPointSize());
 }
 
