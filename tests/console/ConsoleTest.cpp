@@ -4,13 +4,14 @@
 #include "console/InputEditing.h"
 #include "console/InputRouting.h"
 #include "console/Links.h"
-#include "console/Mentions.h"
-#include "zone/Names.h"
 #include "console/LocalCommands.h"
+#include "console/Mentions.h"
 #include "console/StaffCommands.h"
 #include "zone/Chat.h"
+#include "zone/Names.h"
 
 #include "support/ClientHarness.h"
+#include "support/SlotColours.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -64,16 +65,17 @@ TEST_F(ConsoleTest, OnePieceShowsPerTickWithItsLineBreakInFrontAndAFloodSkipsThe
     Out().ToggleLog("flood.log");
     Out().Print("Bob> first", 2, true);
     Out().ToggleLog("flood.log");
-    for (size_t i = 0; i < ChatOutput::kMaxQueuedPieces / 2; ++i) {
+    constexpr size_t kMostPieces = 200000; // queued, not yet shown
+    for (size_t i = 0; i < kMostPieces / 2; ++i) {
         Out().Print("Bob> ", 2, false);
         Out().Print("line " + std::to_string(i), 2, true);
     }
-    EXPECT_EQ(Out().QueuedPieces(), ChatOutput::kMaxQueuedPieces);
+    EXPECT_EQ(Out().QueuedPieces(), kMostPieces);
     h.view.atEnd = true;
     h.Ticks(3);
     const size_t shown = h.view.runs.size();
     EXPECT_EQ(h.view.runs[shown - 3].text, "\n(3 lines skipped: they came faster than the window can show them)");
-    EXPECT_EQ(h.view.runs[shown - 3].colour, ChatOutput::SlotColour(kSlotWhite));
+    EXPECT_EQ(h.view.runs[shown - 3].colour, Seen::OfSlot(kSlotWhite));
     EXPECT_EQ(h.view.runs[shown - 1].text, "line 0");
     EXPECT_EQ(Log("flood.log"), "Opened Logfile: flood.log\r\nBob> first\r\n");
     // Bytes count too: three lines of 3 MiB keep the newest two.
@@ -262,8 +264,8 @@ TEST(ScrollbackTest, TheOldestLinesLeaveInBlocksAndLogBufferStillMatchesTheWindo
 TEST(ChatFeaturesCoreTest, NamesLinksAndAlertsFollowTheirRules)
 {
     const std::pair<const char*, bool> names[] = {
-        {"hi Bob", true}, {"BOB!", true},      {"(bob)", true},       {"bobby", false},
-        {"abob", false},  {"bob_x", false},    {"x bob2", false},     {"", false},
+        {"hi Bob", true}, {"BOB!", true},   {"(bob)", true},   {"bobby", false},
+        {"abob", false},  {"bob_x", false}, {"x bob2", false}, {"", false},
     };
     for (const auto& [text, named] : names)
         EXPECT_EQ(NamesPlayer(text, "Bob"), named) << text;

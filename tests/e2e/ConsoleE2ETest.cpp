@@ -3,7 +3,7 @@
 // talk to the zone, and a logged conversation is on disk as the window shows it.
 
 #include "ZoneClientFixture.h"
-
+#include "support/SlotColours.h"
 
 #include <filesystem>
 #include <optional>
@@ -149,7 +149,7 @@ TEST_F(ConsoleEndToEnd, ALoggedConversationOfEveryKindIsOnTheWireAndOnDiskAsTheW
     std::vector<std::string> texts;
     std::vector<Rgb> colours;
     for (const auto& line : window) {
-        colours.push_back(ChatOutput::SlotColour(line.first));
+        colours.push_back(Seen::OfSlot(line.first));
         texts.push_back(line.second);
     }
     EXPECT_EQ(NewLines(), texts);

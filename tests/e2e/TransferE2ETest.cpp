@@ -2,6 +2,7 @@
 // meant to do harm.
 
 #include "ZoneClientFixture.h"
+#include "support/SlotColours.h"
 
 #include "zone/Chat.h"
 
@@ -144,22 +145,22 @@ TEST_F(Transfers, HostileNamesReachNothingAndTheClientCarriesOn)
         server->RequestFile(name, "stolen");
         expected.push_back("Unable to open local file for Writing. File recieve failed for: " + name);
         expected.push_back("Failed to open file for sending: " + name);
-        colours.insert(colours.end(), {ChatOutput::SlotColour(kSlotWhite), ChatOutput::SlotColour(0)});
+        colours.insert(colours.end(), {Seen::OfSlot(kSlotWhite), Seen::OfSlot(0)});
     }
     // The client's own files are not the server's to replace.
     server->PushFile("Ignore.txt", "Alice\r\n");
     expected.push_back("Unable to open local file for Writing. File recieve failed for: Ignore.txt");
-    colours.push_back(ChatOutput::SlotColour(kSlotWhite));
+    colours.push_back(Seen::OfSlot(kSlotWhite));
     // Whatever else it pushes lands in Files: a library of the build tree stays as it was.
     WriteWholeFile(program + "libquillon_gui.a", "the real library");
     server->PushFile("libquillon_gui.a", "the server's code");
     expected.push_back("File recieved: libquillon_gui.a");
-    colours.push_back(ChatOutput::SlotColour(0));
+    colours.push_back(Seen::OfSlot(0));
     // A local name may be long; a long one that climbs out is refused the same way.
     const std::string climbing = "../../../../../../../../../../../../../../../../../../../../etc/passwd";
     server->RequestFile(climbing, "stolen");
     expected.push_back("Failed to open file for sending: " + climbing);
-    colours.push_back(ChatOutput::SlotColour(0));
+    colours.push_back(Seen::OfSlot(0));
     ASSERT_TRUE(SettleDown());
     EXPECT_EQ(NewLines(), expected);
     EXPECT_EQ(lineColours, colours);
@@ -239,7 +240,7 @@ TEST_F(Transfers, FilesTravelWholeBothWaysThroughARoughNetwork)
                               "Failed to open file for sending: missing.dat",
                               "Failed to open file for sending: empty.dat",
                           }));
-    EXPECT_EQ(lineColours, std::vector<Rgb>(8, ChatOutput::SlotColour(0)));
+    EXPECT_EQ(lineColours, std::vector<Rgb>(8, Seen::OfSlot(0)));
     EXPECT_TRUE(sim->Violations().empty());
 }
 

@@ -116,24 +116,24 @@ TEST_F(ConnectionTest, AKeyRequestOrLoginWithoutAnswerIsAskedAgainThreeTimesThen
 {
     link->Begin();
     TakeSent();
+    constexpr uint32_t t = 500; // five seconds, in the hundredths the clock counts
     std::vector<uint32_t> requests;
-    for (int tick = 1; tick <= 4 * Connection::kAnswerTimeout; ++tick) {
+    for (uint32_t tick = 1; tick <= 4 * t; ++tick) {
         Ticks(1);
         for (const Packet& p : TakeSent())
             requests.push_back(p.ReadU16(0) == 0x0100 ? uint32_t(tick) : 0u);
     }
-    const uint32_t t = Connection::kAnswerTimeout;
     EXPECT_THAT(requests, ElementsAre(t, 2 * t, 3 * t, 0, 0)); // then leave arena and the disconnect
-    EXPECT_THAT(listener.lines, ElementsAre("<connecting>",
-                                            "WARNING: No Answer to the Connection Request.. ReConnecting...",
-                                            "Disconnecting..."));
+    EXPECT_THAT(listener.lines,
+                ElementsAre("<connecting>", "WARNING: No Answer to the Connection Request.. ReConnecting...",
+                            "Disconnecting..."));
     EXPECT_TRUE(link->JobOn(Connection::kReconnectJob));
 
     link->Disconnect(true, false);
     link->Begin();
     ServerSends(HexPacket("0002 CDAB3412"));
     listener.lines.clear();
-    Ticks(4 * Connection::kAnswerTimeout);
+    Ticks(int(4 * t));
     EXPECT_EQ(listener.handshakes, 4);
     EXPECT_THAT(listener.lines, ElementsAre("WARNING: No Answer to the Login.. ReConnecting...", "Disconnecting..."));
 }
@@ -389,8 +389,9 @@ TEST_F(ConnectionTest, ClusterMembersAreDispatchedInOrderSkippingEmptyOnesCuttin
     EXPECT_THAT(listener.lines, ElementsAre("Disconnected by Server.", "Disconnecting..."));
     server.cipher.Stop(); // the session is over; the client reads on while it waits to reconnect
 
-    // Clusters of clusters: the innermost arrives up to the nesting limit.
-    for (const int depth : {Connection::kMaxNesting - 1, Connection::kMaxNesting}) {
+    // Clusters of clusters: the innermost arrives up to 31 levels deep, not at 32.
+    constexpr int kDeepest = 31;
+    for (const int depth : {kDeepest, kDeepest + 1}) {
         listener.zone.clear();
         Packet p = HexPacket("0701");
         for (int level = 0; level < depth; ++level) {
@@ -400,7 +401,7 @@ TEST_F(ConnectionTest, ClusterMembersAreDispatchedInOrderSkippingEmptyOnesCuttin
             p = cluster;
         }
         ServerSends(p);
-        EXPECT_EQ(listener.zone.size(), size_t(depth < Connection::kMaxNesting ? 1 : 0)) << depth;
+        EXPECT_EQ(listener.zone.size(), size_t(depth <= kDeepest ? 1 : 0)) << depth;
     }
 }
 
@@ -414,11 +415,12 @@ TEST_F(ConnectionTest, ChunksAreJoinedUpToTheirLastPieceOrTheirTotalAndTransfers
                 ElementsAre(HexPacket("0701"), HexPacket("0701 0203 0405"), HexPacket("0D09"), HexPacket("0D0102")));
 
     listener.zone.clear();
-    ServerSends(Numbered("000A", Connection::kMaxTransferSize + 1, Packet(500)));
+    constexpr uint32_t k16MiB = 16u << 20;
+    ServerSends(Numbered("000A", k16MiB + 1, Packet(500)));
     ServerSends(Numbered("000A", 2, HexPacket("0D03")));
     Packet piece = HexPacket("0008 07");
     piece.Append(Packet(514));
-    for (uint32_t sent = 0; sent <= Connection::kMaxTransferSize; sent += 515)
+    for (uint32_t sent = 0; sent <= k16MiB; sent += 515)
         ServerSends(piece);
     for (const char* hex : {"0008 0701", "0009 0203", "0009 0709"}) // the rest up to the last piece is skipped
         ServerSends(HexPacket(hex));
@@ -456,8 +458,8 @@ TEST_F(ConnectionTest, SyncRequestsAreAnsweredAndSyncResponsesMoveTheAveragePing
     EXPECT_THAT(TakeSent(), ElementsAre(echo));
 
     // A stamp from the future, or from long ago, says nothing; a long one counts as the highest ping.
-    const std::pair<uint32_t, uint16_t> roundTrips[] = {{5, 5}, {9, 6}, {0, 4}, {uint32_t(-1), 4}, {3001, 4},
-                                                        {2000, 53}};
+    const std::pair<uint32_t, uint16_t> roundTrips[] = {{5, 5},    {9, 6},    {0, 4}, {uint32_t(-1), 4},
+                                                        {3001, 4}, {2000, 53}};
     for (const auto& [age, average] : roundTrips) {
         ServerSends(Numbered("0006", clock.Now() - age, Packet(4)));
         EXPECT_EQ(link->AveragePing(), average) << age;
@@ -489,11 +491,12 @@ TEST_F(ConnectionTest, ReliablePacketsAreAcknowledgedAndDeliveredOnceInOrderUpTo
 
     // Held packets stay within a byte budget, but what is due needs no room.
     ReliableState state;
-    Packet big(ReliableState::kMaxHeldBytes - 10);
+    constexpr uint32_t k16MiB = 16u << 20;
+    Packet big(k16MiB - 10);
     EXPECT_FALSE(state.Received(5, big));
     EXPECT_TRUE(state.Acceptable(6, 10));
     EXPECT_FALSE(state.Acceptable(6, 11));
-    EXPECT_TRUE(state.Acceptable(0, ReliableState::kMaxHeldBytes));
+    EXPECT_TRUE(state.Acceptable(0, k16MiB));
 }
 
 TEST_F(ConnectionTest, AHandlerThatDisconnectsStopsTheDeliveryOfTheRest)

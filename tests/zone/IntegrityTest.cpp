@@ -34,9 +34,19 @@ std::string Records(const std::vector<std::array<uint32_t, 3>>& records)
     return bytes;
 }
 
-const std::string kMapA = Records({{22, 24, 1}, {53, 56, 160}, {84, 88, 171}, {115, 120, 170}, {146, 152, 161},
-                                   {177, 184, 172}, {11, 1007, 20}, {1004, 15, 100}, {1022, 0, 5}, {29, 32, 171},
-                                   {1023, 1023, 9}, {30, 31, 216}, {61, 63, 200}});
+const std::string kMapA = Records({{22, 24, 1},
+                                   {53, 56, 160},
+                                   {84, 88, 171},
+                                   {115, 120, 170},
+                                   {146, 152, 161},
+                                   {177, 184, 172},
+                                   {11, 1007, 20},
+                                   {1004, 15, 100},
+                                   {1022, 0, 5},
+                                   {29, 32, 171},
+                                   {1023, 1023, 9},
+                                   {30, 31, 216},
+                                   {61, 63, 200}});
 const std::string kMapB = kMapA + Records({{22, 24, 2}, {82, 86, 219}});
 
 uint32_t MapSum(const std::string& bytes, uint32_t key)
@@ -83,6 +93,21 @@ TEST(IntegrityTest, EachChecksumGivesTheKnownAnswers)
     EXPECT_EQ(MapSum(extended, 0x12345678), 0x12345678u + (0x12345678u ^ 3));
     EXPECT_EQ(MapSum(extended + Records({{22, 24, 1}}), 0x12345678), 0x12345678u + (0x12345678u ^ 1));
 
+    // The squares of tiles 217 (2 by 2) and 220 (5 by 5) hide a counted tile under their far
+    // corner, and not one just past it; the one at the last cell wraps round to (0, 0). With
+    // key 0 a counted tile adds itself, and the cells looked at are (31i, 32j).
+    const std::string squares = Records({{31, 32, 5},
+                                         {30, 31, 217},
+                                         {124, 128, 7},
+                                         {122, 126, 217},
+                                         {155, 160, 11},
+                                         {151, 156, 220},
+                                         {186, 192, 13},
+                                         {181, 187, 220},
+                                         {0, 0, 9},
+                                         {1023, 1023, 217}});
+    EXPECT_EQ(MapSum(squares, 0), 7u + 13u);
+
     TileGrid grid;
     BuildCheckGrid(kMapA, grid);
     EXPECT_EQ(IntegrityAnswer(SettingsBlock(), grid, 0x12345678, {11, 12, 9, 15}),
@@ -114,7 +139,28 @@ TEST(IntegrityAnswerTest, TheZoneAnswersWhatNeedsAnAnswerWhenItCan)
     const Packet answer = sent[0].SubRange(6, 0);
     EXPECT_EQ(answer.Size(), 40u);
     EXPECT_EQ(answer.ReadU32(13), 0x12345678u); // no map: the key itself
-    EXPECT_EQ(answer.ReadU32(9), ProgramChecksum(0x12345678));
+    EXPECT_EQ(answer.ReadU32(9), 0xAAF36798u);
+    EXPECT_EQ(answer.SubRange(17, 0), Packet(23)) << "no ping measured yet, nothing counted";
+
+    // Three round trips of 8, 20 and 12 hundredths: the latest, the average the link keeps, the lowest, the highest.
+    for (const uint32_t roundTrip : {8u, 20u, 12u}) {
+        Packet sync = HexPacket("0006 00000000 00000000");
+        sync.WriteU32(h.clock.Now() - roundTrip, 2);
+        h.ServerSends(sync);
+    }
+    h.TakeSent();
+    h.ServerSends(Request(0x12345678));
+    sent = h.TakeSentZone();
+    ASSERT_EQ(sent.size(), 1u);
+    Packet pings(9); // and the slow-frame flag, 0
+    pings.WriteU16(12, 0);
+    pings.WriteU16(h->Link().AveragePing(), 2);
+    pings.WriteU16(8, 4);
+    pings.WriteU16(20, 6);
+    EXPECT_NE(h->Link().AveragePing(), 0);
+    EXPECT_EQ(sent[0].SubRange(1, 5), Packet(4)) << "weapon packets are not counted";
+    EXPECT_EQ(sent[0].SubRange(17, 31), Packet(14));
+    EXPECT_EQ(sent[0].SubRange(31, 0), pings);
 
     uLongf size = compressBound(uLong(kMapA.size()));
     std::string packed(size, '\0');
@@ -144,7 +190,7 @@ TEST(IntegrityAnswerTest, TheZoneAnswersWhatNeedsAnAnswerWhenItCan)
         }
         ASSERT_EQ(answers.size(), 1u);
         EXPECT_EQ(answers[0].ReadU32(13), 0x7AB6FB70u); // map A's checksum for this key
-        h.ServerSends(HexPacket("02")); // a new arena entry: nothing kept
+        h.ServerSends(HexPacket("02"));                 // a new arena entry: nothing kept
     }
 }
 

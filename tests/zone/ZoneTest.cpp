@@ -3,6 +3,7 @@
 #include "zone/Chat.h"
 
 #include "support/ClientHarness.h"
+#include "support/SlotColours.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kWhite = Seen::kWhite;
 using ShownLine = FakeOutputView::Line;
 
 class ZoneTest : public ::testing::Test {
@@ -60,7 +61,7 @@ protected:
     }
     static std::vector<ShownLine> From(int kind, const std::string& name, const std::string& text)
     {
-        return {{std::string(20 - name.size(), ' ') + name + "> " + text, ChatOutput::SlotColour(kind)}};
+        return {{std::string(20 - name.size(), ' ') + name + "> " + text, Seen::OfSlot(kind)}};
     }
     std::deque<std::string> Recent() { return h.Z().recentSenders.Names(); }
     static std::vector<Packet> ChatOut(int kind, uint16_t target, const std::string& text)
@@ -92,8 +93,7 @@ TEST_F(ChatTest, OddPacketsShowWhatTheyHoldAndMutedKindsNothing)
     EXPECT_TRUE(Receive(kChatChannel, 0, "9:Bob> hi").empty());
     // A start that is not a digit reads as channel 0, which is always on; no switch covers 10 and up.
     for (const char* shown : {"3:Bob> hi", "x:Bob> hi", "-1:Bob> hi", "", "10:Bob> hi", "99"})
-        EXPECT_EQ(Receive(kChatChannel, 0, shown),
-                  (std::vector<ShownLine>{{shown, ChatOutput::SlotColour(kChatChannel)}}));
+        EXPECT_EQ(Receive(kChatChannel, 0, shown), (std::vector<ShownLine>{{shown, Seen::OfSlot(kChatChannel)}}));
 }
 
 // A name or a line from the server cannot break a line of the window or the
@@ -285,8 +285,26 @@ TEST_F(LoginTest, AcceptingResponsesEnterTheArenaAndRefusalsDisconnectForGood)
         bool enters;
     } cases[] = {
         {"0A", "Login Successfull.", true}, // cut before its code
+        {"0A 00", "Login Successfull.", true},
+        {"0A 01", "Unkown (Unregistered) Player, Please register this name first.", false},
         {"0A 02 55", "Incorrect Password for specified player name.", false},
+        {"0A 03", "The Arena is full, please try again later.", false},
+        {"0A 04", "You are locked out of Driftwake.", false},
+        {"0A 05", "You do not have Permision to play in this Arena.", false},
         {"0A 06", "You only have permision to spectate in this Arena.", true},
+        {"0A 07", "This name has too many points to play in this Arena.", false},
+        {"0A 08", "Your Connection is too slow to play in this Arena.", false},
+        {"0A 09", "You do not have Permision to play in this Arena.", false},
+        {"0A 0A", "The server is no longer accepting new connections. Try again later.", false},
+        {"0A 0B", "The name you are trying to use is Inavlid, please choose another.", false},
+        {"0A 0C", "The name you are trying to use is on the Offensive Word list, please choose another.", false},
+        {"0A 0D", "NOTICE: Scores are not being recorded in this zone. (Posible cause: No DW Biller Connection.)",
+         true},
+        {"0A 0E", "Server busy proccessing other login requests. Try again later.", false},
+        {"0A 0F",
+         "You do not have enough Usage. This zone is restricted to people with a certain number of hours logged on DW.",
+         false},
+        {"0A 10", "Unkown Login response, attempting to continue normaly...", true},
         {"0A FE", "Unkown Login response, attempting to continue normaly...", true},
         {"0A FF", "Moderator Access is required to enter this zone.", false},
     };
