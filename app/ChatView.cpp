@@ -321,6 +321,8 @@ void ChatView::ScrollToEnd()
 
 void ChatView::ShowPosition(TextPos pos)
 {
+    if (lines_ == nullptr || lines_->Empty())
+        return;
     wxPoint point;
     if (PointOf(pos, point) && point.y + rowHeight_ <= GetClientSize().y)
         return;
@@ -554,7 +556,7 @@ void ChatView::OnSize(wxSizeEvent& event)
 
 void ChatView::OnScroll(wxScrollWinEvent& event)
 {
-    if (event.GetOrientation() != wxVERTICAL || lines_ == nullptr)
+    if (event.GetOrientation() != wxVERTICAL || lines_ == nullptr || lines_->Empty())
         return;
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_SCROLLWIN_TOP)

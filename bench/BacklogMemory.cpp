@@ -116,7 +116,7 @@ private:
         std::printf("lines %ld\nqueued_after %zu\nfill_seconds %.1f\nrss_after_kib %ld\nrss_peak_kib %ld\n", kLines,
                     out.QueuedPieces(), seconds, StatusKiB("VmRSS"), StatusKiB("VmHWM"));
         std::printf("shown_lines %zu\ntext_length %ld\n", out.ShownLines(), long(out.Lines().Bytes()));
-        std::printf("font_change_seconds %.2f\n", FontChangeSeconds(frame));
+        std::printf("font_change_seconds %.4f\n", FontChangeSeconds(frame));
         std::fflush(stdout);
         frame.Close(true);
     }
