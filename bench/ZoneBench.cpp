@@ -6,6 +6,7 @@
 #include "support/FakeViews.h"
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
+#include "support/ZonePackets.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,17 +30,6 @@ public:
     bool IsAtEnd() const override { return true; }
     void RemoveFirst(size_t) override {}
 };
-
-Packet ChatPacket(int kind, uint16_t sender, const std::string& text)
-{
-    Packet p(5);
-    p.WriteU8(0x07, 0);
-    p.WriteU8(uint8_t(kind), 1);
-    p.WriteU16(sender, 3);
-    p.AppendBytes(text);
-    p.AppendBytes(std::string(1, '\0'));
-    return p;
-}
 
 // One chat packet per iteration, from the zone's dispatch to its pieces in the output
 // queue: the sender looked up, the ignore lists and switches checked, the

@@ -3,35 +3,9 @@
 // answer is wrong or missing.
 #include "ZoneClientFixture.h"
 
-#include "Integrity.h"
+#include "support/ZonePackets.h"
 
 namespace {
-
-// The simulator's checksums meet the known answers the client's meet too.
-TEST(SimIntegrityTest, TheSimulatorsChecksumsGiveTheKnownAnswers)
-{
-    Packet block(1428);
-    for (uint32_t i = 0; i < block.Size(); ++i)
-        block.WriteU8(uint8_t(7 * i), i);
-    std::string mapA;
-    for (const auto& [x, y, tile] : std::vector<std::array<uint32_t, 3>>{
-             {22, 24, 1}, {53, 56, 160}, {84, 88, 171}, {115, 120, 170}, {146, 152, 161}, {177, 184, 172},
-             {11, 1007, 20}, {1004, 15, 100}, {1022, 0, 5}, {29, 32, 171}, {1023, 1023, 9}, {30, 31, 216},
-             {61, 63, 200}}) {
-        const uint32_t v = x | y << 12 | tile << 24;
-        mapA += std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-    }
-    const auto grid = SimIntegrity::Grid(mapA);
-    const std::array<uint32_t, 4> vectors[] = {{0x12345678, 0x2D9C2D90, 0x48D15A9C, 0xAAF36798},
-                                               {0xDEADBEEF, 0xF4485873, 0x7AB6FB70, 0x7463A3CF},
-                                               {0x80000000, 0xD392CB58, 0x800000B0, 0x281CC948},
-                                               {0xFFFFFFFF, 0xAC6D3343, 0xFFFFFFEB, 0x92FE563F}};
-    for (const auto& [key, settings, map, program] : vectors) {
-        EXPECT_EQ(SimIntegrity::Settings(block, key), settings) << key;
-        EXPECT_EQ(SimIntegrity::Map(grid, key), map) << key;
-        EXPECT_EQ(SimIntegrity::Program(key), program) << key;
-    }
-}
 
 class IntegrityCheck : public ZoneClientTest {
 protected:
@@ -43,10 +17,8 @@ protected:
         script.strictIntegrity = true;
         if (withMap) {
             std::string map = std::string("BM\x16\0\0\0", 6) + std::string(16, '\0');
-            for (uint32_t i = 0; i < 3000; ++i) {
-                const uint32_t v = (i * 37 % 1024) | (i * 91 % 1024) << 12 | (1 + i % 230) << 24;
-                map += std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-            }
+            for (uint32_t i = 0; i < 3000; ++i)
+                map += TileRecord(i * 37 % 1024, i * 91 % 1024, 1 + i % 230);
             script.map = SimMap{"checked.lvl", map, {}, {}};
         }
         return script;

@@ -12,6 +12,7 @@
 #include "FuzzSession.h"
 
 #include "console/InputRouting.h"
+#include "support/ZonePackets.h"
 #include "zone/Chat.h"
 
 #include <optional>
@@ -27,16 +28,7 @@ constexpr size_t kFieldLimit = 255;
 // A change the GUI makes to the field is itself a change; completion must settle.
 constexpr int kMaxNestedChanges = 8;
 
-Packet PrivateFrom(uint16_t id, const std::string& text)
-{
-    Packet packet(5);
-    packet.WriteU8(0x07, 0);
-    packet.WriteU8(kChatPrivate, 1);
-    packet.WriteU16(id, 3);
-    packet.AppendBytes(text);
-    packet.AppendBytes(std::string(1, '\0'));
-    return packet;
-}
+Packet PrivateFrom(uint16_t id, const std::string& text) { return ChatPacket(kChatPrivate, id, text); }
 
 // The field's text change handler as the GUI runs it: a completion replaces the
 // text, and the replacement is handled as a change of its own, straight away.

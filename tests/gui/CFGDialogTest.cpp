@@ -15,8 +15,8 @@ const std::pair<int, Settings::TextKey> kFields[] = {
     {CFGDialog::kIdChats, Settings::UserChats},       {CFGDialog::kIdAuto, Settings::UserAuto},
 };
 
-wxTextCtrl& Field(wxWindow& dialog, int id) { return *static_cast<wxTextCtrl*>(dialog.FindWindow(id)); }
-wxCheckBox& AutoConnect(wxWindow& dialog) { return *static_cast<wxCheckBox*>(dialog.FindWindow(500)); }
+wxTextCtrl& Field(wxWindow& dialog, int id) { return TextChild(dialog, id); }
+wxCheckBox& AutoConnect(wxWindow& dialog) { return CheckChild(dialog, 500); }
 
 template <class Fixture> class SettingsTest : public Fixture {
 protected:

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include <gtest/gtest.h>
@@ -62,6 +64,10 @@ private:
 
     std::deque<std::pair<Step, bool>> steps_; // a step and whether its dialog is shown
 };
+
+// A dialog's text field or check box by its id.
+inline wxTextCtrl& TextChild(wxWindow& dialog, int id) { return *static_cast<wxTextCtrl*>(dialog.FindWindow(id)); }
+inline wxCheckBox& CheckChild(wxWindow& dialog, int id) { return *static_cast<wxCheckBox*>(dialog.FindWindow(id)); }
 
 // A real click through the X server on the dialog's child with this id.
 inline void ClickChild(wxDialog& dialog, int id)
