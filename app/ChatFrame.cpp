@@ -26,6 +26,8 @@
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "mondrian.xpm"
 
 namespace {
@@ -185,8 +187,10 @@ void ChatFrame::SubmitInputLine()
 
 StaffContext ChatFrame::Staff() { return StaffContext{*userList_, client_->Commands(), banDialog_}; }
 
-void ChatFrame::RunPlayerCommand(int id, const std::string& name)
+void ChatFrame::RunPlayerCommand(int id, const std::string& shownName)
 {
+    // The list shows control characters as a sign; the commands need the name itself.
+    const std::string name = client_->ServerSpelling(shownName);
     switch (id) {
     case kMenuIgnore:
         client_->Ignores().ToggleIgnore(name);
@@ -267,13 +271,20 @@ void ChatFrame::OnMention(const std::string& sender, const std::string& text)
 {
     if (active_ || !Settings::Read(settings_, Settings::WindowNotify))
         return;
-    const bool notify = alerts_.Arrived(sender, wxGetLocalTimeMillis().GetValue());
+    int passedOver = 0;
+    const bool notify = alerts_.Arrived(sender, wxGetLocalTimeMillis().GetValue(), passedOver);
     SetTitle(alerts_.Title());
     // GTK's request runs the active event loop, which a window shown without one lacks.
     if (wxEventLoopBase::GetActive() != nullptr)
         RequestUserAttention();
-    if (notify && notifier_)
-        notifier_(sender.empty() ? wxString("Quillon") : BytesToWx(Visible(sender)), BytesToWx(Visible(text)));
+    if (!notify || !notifier_)
+        return;
+    // The notification service may read markup: what the server sent is shown, never read as it.
+    std::string body = Visible(text);
+    if (passedOver > 0)
+        body += " (and " + std::to_string(passedOver) + " more)";
+    notifier_(BytesToWx(sender.empty() ? std::string("Quillon") : EscapeMarkup(Visible(sender))),
+              BytesToWx(EscapeMarkup(body)));
 }
 
 void ChatFrame::OnActivate(wxActivateEvent& event)
@@ -301,18 +312,22 @@ void ChatFrame::SaveGeometry()
     Settings::Write(settings_, Settings::WindowHeight, rect.height);
 }
 
-// The saved place if it is on a screen, and the saved size if it is not smaller than the first one.
+// The saved place if the title bar lies on a screen, where the user can take hold
+// of it; the saved size if it is not smaller than the first one, and no larger
+// than that screen's work area.
 void ChatFrame::RestoreGeometry()
 {
     const int x = Settings::Read(settings_, Settings::WindowX);
     const int y = Settings::Read(settings_, Settings::WindowY);
-    if (wxDisplay::GetFromPoint(wxPoint(x, y)) != wxNOT_FOUND)
-        Move(x, y);
     const int width = Settings::Read(settings_, Settings::WindowWidth);
     const int height = Settings::Read(settings_, Settings::WindowHeight);
-    if (width >= Settings::WindowWidth.def && height >= Settings::WindowHeight.def && width <= 100000 &&
-        height <= 100000)
-        SetSize(width, height);
+    const int display = wxDisplay::GetFromPoint(wxPoint(x + std::clamp(width, 0, 200) / 2, y + 10));
+    if (display != wxNOT_FOUND)
+        Move(x, y);
+    if (width < Settings::WindowWidth.def || height < Settings::WindowHeight.def)
+        return;
+    const wxRect area = wxDisplay(unsigned(display != wxNOT_FOUND ? display : 0)).GetClientArea();
+    SetSize(std::min(width, area.width), std::min(height, area.height));
 }
 
 void ChatFrame::OnClose(wxCloseEvent& event)

@@ -8,6 +8,7 @@
 #include "client/ChatClient.h"
 
 #include "support/ClientHarness.h"
+#include "support/ZonePackets.h"
 
 #include <wx/frame.h>
 
@@ -62,6 +63,23 @@ public:
     // Through the socket as the server sends it.
     void Send(const Packet& packet) { server_.Queue(packet); }
 
+    // `count` reliable packets of ours that the server leaves unacknowledged, sent
+    // a statistics period apart in batches the flood guard lets through.
+    void LeaveUnacknowledged(int count)
+    {
+        for (int sent = 0; sent < count;) {
+            for (int i = 0; i < 2000 && sent < count; ++i, ++sent)
+                client_->Link().SendReliable(HexPacket("0701"));
+            for (int tick = 0; tick < 101; ++tick) {
+                clock_.Advance(1);
+                client_->Step();
+            }
+            server_.TakeSent();
+        }
+    }
+    // The server's next reliable number.
+    uint32_t NextReliable() { return nextReliable_++; }
+
     // Steps until everything sent is handled and shown; the longest step, in seconds.
     double WorstTick()
     {
@@ -109,6 +127,7 @@ private:
     TempDir folder_;
     MemorySettings settings_;
     ManualClock clock_;
+    uint32_t nextReliable_ = 0;
     ServerEnd server_;
     wxFrame* frame_ = nullptr;
     UserList* list_ = nullptr;
@@ -123,18 +142,7 @@ Packet OwnFrequencyChange(uint16_t frequency)
     return change;
 }
 
-// A packet too big for one datagram, as big-chunk pieces.
-std::vector<Packet> Pieces(const Packet& whole)
-{
-    std::vector<Packet> pieces;
-    for (uint32_t at = 0; at < whole.Size(); at += 500) {
-        Packet piece = HexPacket("000A 00000000");
-        piece.WriteU32(whole.Size(), 2);
-        piece.Append(whole.SubRange(at, std::min(at + 500, whole.Size())));
-        pieces.push_back(piece);
-    }
-    return pieces;
-}
+std::vector<Packet> Pieces(const Packet& whole) { return BigChunkPieces(whole); }
 
 void Report(benchmark::State& state, double worst)
 {
@@ -195,23 +203,71 @@ void BM_WorstTickMapInformationAfterA64MiBMap(benchmark::State& state)
     }
 }
 
-// A public chat line of one 512 KiB word, reassembled from 1 049 big chunks, shown
-// and paged through: the longest tick or page.
+// A public chat line of one 512 KiB word, reassembled from 1 049 big chunks (the zone
+// shows its first 4 KiB), shown and paged through: the longest tick or page.
 void BM_WorstTickOneWordOf512KiB(benchmark::State& state)
 {
     Arena arena;
-    Packet chat(5);
-    chat.WriteU8(0x07, 0);
-    chat.WriteU8(2, 1); // public
-    chat.WriteU16(8, 3);
-    chat.AppendBytes(std::string(512 * 1024, 'w') + std::string(1, '\0'));
+    const Packet chat = ChatPacket(2, 8, std::string(512 * 1024, 'w')); // public, from player 8
     for (auto _ : state) {
         for (const Packet& piece : Pieces(chat))
             arena.Send(piece);
         const double arriving = arena.WorstTick();
-        if (arena.LastLineLength() < 512 * 1024)
+        if (arena.LastLineLength() < 4096) // the zone shows 4 KiB of one line at most
             state.SkipWithError("the line was not shown");
         Report(state, std::max(arriving, arena.WorstScroll(100)));
+    }
+}
+
+Packet Reliable(uint32_t number, const Packet& payload)
+{
+    Packet packet = HexPacket("0003 00000000");
+    packet.WriteU32(number, 2);
+    packet.Append(payload);
+    return packet;
+}
+
+// A cluster of `count` acknowledgements for numbers from `first` on.
+Packet Acknowledgements(int count, uint32_t first)
+{
+    Packet cluster = HexPacket("000E");
+    for (int i = 0; i < count; ++i) {
+        Packet ack = HexPacket("0004 00000000");
+        ack.WriteU32(first + uint32_t(i), 2);
+        const uint8_t length = uint8_t(ack.Size());
+        cluster.AppendBytes(&length, 1);
+        cluster.Append(ack);
+    }
+    return cluster;
+}
+
+// 73 acknowledgements for numbers never sent, in one datagram, while 20 000 of ours wait for theirs.
+void BM_WorstTickMadeUpAcknowledgements(benchmark::State& state)
+{
+    Arena arena;
+    arena.LeaveUnacknowledged(20000);
+    uint32_t made = 0x40000000;
+    for (auto _ : state) {
+        arena.Send(Acknowledgements(73, made));
+        made += 73;
+        Report(state, arena.WorstTick());
+    }
+}
+
+// 1 023 reliable packets held for one missing before them, each a cluster of 70
+// acknowledgements, released when it comes.
+void BM_WorstTickHeldPacketsCarryingAcknowledgements(benchmark::State& state)
+{
+    Arena arena;
+    arena.LeaveUnacknowledged(20000);
+    uint32_t made = 0x40000000;
+    for (auto _ : state) {
+        const uint32_t missing = arena.NextReliable();
+        for (int i = 0; i < 1023; ++i, made += 70)
+            arena.Send(Reliable(arena.NextReliable(), Acknowledgements(70, made)));
+        arena.WorstTick(); // held, not measured
+        arena.Send(Reliable(missing, HexPacket("2F")));
+        Report(state, arena.WorstTick());
     }
 }
 
@@ -222,6 +278,11 @@ BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, InOneDatagram, 74)
 BENCHMARK_CAPTURE(BM_WorstTickOwnMoves, ReassembledCluster, 1200)
     ->UseManualTime()
     ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstTickMadeUpAcknowledgements)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorstTickHeldPacketsCarryingAcknowledgements)
+    ->UseManualTime()
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorstTickOneWordOf512KiB)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorstTickMapInformationAfterA64MiBMap)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

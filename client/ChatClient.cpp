@@ -45,9 +45,9 @@ ChatClient::ChatClient(OutputView& view, UserListView& userList, SettingsSource&
 ChatClient::ChatClient(OutputView& view, UserListView& userList, SettingsSource& settings,
                        const std::string& programFolder, std::unique_ptr<DatagramSocket> socket, const Clock& clock,
                        Connection::KeySource keys, Resolver resolver)
-    : settings_(settings), resolver_(resolver ? std::move(resolver) : [](const std::string& host) {
-          return std::optional<std::string>(host);
-      }),
+    : settings_(settings),
+      resolver_(resolver ? std::move(resolver)
+                         : [](const std::string& host) { return std::optional<std::string>(host); }),
       folder_(programFolder), output_(view, userList, folder_), ignores_(output_, folder_),
       connection_(std::move(socket), clock, std::move(keys)), zone_(connection_, *this, settings_, folder_)
 {
@@ -147,14 +147,20 @@ bool ChatClient::Submit(const std::string& line, const std::optional<std::string
 
 std::string ChatClient::ToolTipFor(const std::string& name) const { return PlayerToolTipFor(zone_, name); }
 
+std::string ChatClient::ServerSpelling(const std::string& shownName) const
+{
+    const Player* player = zone_.players.Get(zone_.players.FindByName(shownName));
+    return player != nullptr && player->inUse ? player->name : shownName;
+}
+
 // --- ZoneConsole ---
 
 void ChatClient::ApplyDisplaySettings()
 {
     output_.SetTimestamps(Settings::Read(settings_, Settings::WindowTimestamps));
     const int32_t lines = Settings::Read(settings_, Settings::WindowScrollback);
-    output_.SetScrollback(size_t(lines >= 0 && lines <= Settings::kMaxScrollback ? lines
-                                                                                  : Settings::WindowScrollback.def));
+    output_.SetScrollback(
+        size_t(lines >= 0 && lines <= Settings::kMaxScrollback ? lines : Settings::WindowScrollback.def));
 }
 
 void ChatClient::Mention(const std::string& sender, const std::string& text)

@@ -63,6 +63,9 @@ public:
 
     // The tool tip for a player list entry; empty when it names nobody present.
     std::string ToolTipFor(const std::string& name) const;
+    // A name as the player list shows it, as the server spelled it (control
+    // characters and all) while that player is in the arena; otherwise as given.
+    std::string ServerSpelling(const std::string& shownName) const;
 
     Connection& Link() { return connection_; }
     Zone& GetZone() { return zone_; }

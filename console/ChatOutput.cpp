@@ -43,10 +43,14 @@ struct KindLook {
 KindLook LookOfKind(int kind)
 {
     switch (kind) {
-    case kOwnFreq: return {kYellow, 0};
-    case kOwnFreqSpec: return {kYellow, 1};
-    case kOtherFreqSpec: return {kLightBlue, 1};
-    default: return {kLightBlue, 0};
+    case kOwnFreq:
+        return {kYellow, 0};
+    case kOwnFreqSpec:
+        return {kYellow, 1};
+    case kOtherFreqSpec:
+        return {kLightBlue, 1};
+    default:
+        return {kLightBlue, 0};
     }
 }
 
@@ -60,13 +64,16 @@ Picture UserIcon(int image)
     if (image != 1)
         return picture;
     auto green = [&](int x, int y) { picture.pixels[size_t(y * 17 + x)] = kGreen; };
-    for (int x = 8; x <= 11; ++x) green(x, 4);
+    for (int x = 8; x <= 11; ++x)
+        green(x, 4);
     green(7, 5);
     green(7, 6);
-    for (int x = 8; x <= 10; ++x) green(x, 7);
+    for (int x = 8; x <= 10; ++x)
+        green(x, 7);
     green(11, 8);
     green(11, 9);
-    for (int x = 7; x <= 10; ++x) green(x, 10);
+    for (int x = 7; x <= 10; ++x)
+        green(x, 10);
     return picture;
 }
 
@@ -81,17 +88,28 @@ ChatOutput::ChatOutput(OutputView& view, UserListView& userList, const ProgramFo
 Rgb ChatOutput::SlotColour(int colourSlot)
 {
     switch (colourSlot) {
-    case 0: return kGreen;
-    case 1: return kLightBlue;
-    case 2: return kLightBlue;
-    case 3: return kYellow;
-    case 4: return kLightBlue;
-    case 5: return kGreen;
-    case 6: return kRed;
-    case 7: return kGreen;
-    case 8: return kRed;
-    case 9: return kOrange;
-    default: return kWhite;
+    case 0:
+        return kGreen;
+    case 1:
+        return kLightBlue;
+    case 2:
+        return kLightBlue;
+    case 3:
+        return kYellow;
+    case 4:
+        return kLightBlue;
+    case 5:
+        return kGreen;
+    case 6:
+        return kRed;
+    case 7:
+        return kGreen;
+    case 8:
+        return kRed;
+    case 9:
+        return kOrange;
+    default:
+        return kWhite;
     }
 }
 
@@ -111,6 +129,11 @@ void ChatOutput::Print(const std::string& text, int colourSlot, bool endLine)
         marking_ = false;
     while (queue_.size() > 1 && (queue_.size() > kMaxQueuedPieces || queuedBytes_ > kMaxQueuedBytes))
         DropOldestLine();
+    if (logFailed_ && endLine) {
+        logFailed_ = false;
+        Print("Could not write the log file " + logPath_.substr(LogFolderPrefix().size()) + "; logging is off.",
+              kSlotWhite, true);
+    }
 }
 
 // A piece of the line being printed; the first starts with the break that ends the line before.
@@ -293,5 +316,10 @@ void ChatOutput::WriteLog(const std::string& text, bool endLine)
 {
     if (!logging_)
         return;
-    WriteTextFile(folder_.Path(), logPath_, endLine ? text + "\r\n" : text, true);
+    if (WriteTextFile(folder_.Path(), logPath_, endLine ? text + "\r\n" : text, true))
+        return;
+    // Logging is off until the user opens a log again; the line that says so
+    // follows the line being printed.
+    logging_ = false;
+    logFailed_ = true;
 }

@@ -55,7 +55,6 @@ public:
     // The window into a log file, then logging into it goes on. While logging
     // into that file already, only what the window showed before is added.
     void SaveBuffer(const std::string& name);
-    void WriteLog(const std::string& text, bool endLine);
     bool Logging() const { return logging_; }
     const std::string& LogPath() const { return logPath_; }
 
@@ -74,6 +73,7 @@ private:
     int FirstNotBefore(const std::string& shownName) const;
     int FindUser(const std::string& name) const;
     void AppendToLogFile(const std::string& bytes);
+    void WriteLog(const std::string& text, bool endLine);
 
     OutputView& view_;
     UserListView& userList_;
@@ -89,6 +89,7 @@ private:
     size_t scrollback_ = 0;
     LineStore lines_;
     bool logging_ = false;
+    bool logFailed_ = false; // a write failed; the line saying so is due
     std::string logPath_;
     // Where what the window shows ended when the log opened.
     TextPos shownBeforeLog_;

@@ -47,13 +47,21 @@ static std::unique_ptr<wxConfigBase> MakeStore()
     return store;
 }
 
-SettingsStore::SettingsStore()
+namespace {
+// The settings file holds the password: readable by its owner alone. A write keeps
+// the mode the file had, so a mode changed meanwhile is put right after each.
+void KeepPrivate()
 {
-    // A file an older version left readable by others is closed to them now.
+#ifndef _WIN32
     const wxString file = wxFileName(wxGetHomeDir(), ".Quillon").GetFullPath();
     if (wxFileExists(file))
         wxFileName(file).SetPermissions(wxPOSIX_USER_READ | wxPOSIX_USER_WRITE);
+#endif
 }
+} // namespace
+
+// A file an older version left readable by others is closed to them now.
+SettingsStore::SettingsStore() { KeepPrivate(); }
 
 SettingsStore::~SettingsStore() = default;
 
@@ -67,12 +75,13 @@ std::unique_ptr<wxConfigBase> StoreAt(const std::string& group)
     return store;
 }
 
-template <typename Value>
-bool Write(const std::string& group, const std::string& key, const Value& value)
+template <typename Value> bool Write(const std::string& group, const std::string& key, const Value& value)
 {
     const std::unique_ptr<wxConfigBase> store = StoreAt(group);
     const bool ok = store->Write(ToWx(key), value);
-    return store->Flush() && ok;
+    const bool flushed = store->Flush();
+    KeepPrivate();
+    return flushed && ok;
 }
 } // namespace
 

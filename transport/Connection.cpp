@@ -67,6 +67,19 @@ Packet ZonePacket(uint8_t type)
     return packet;
 }
 
+// Sets a flag for the length of a scope and puts its old value back.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = old_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
 class DepthGuard {
 public:
     explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
@@ -105,6 +118,7 @@ void Connection::Begin()
     connected_ = true;
     floodStopped_ = false;
     silentRuns_ = 0;
+    unacknowledgedRuns_ = 0;
     if (listener_)
         listener_->OnConnecting();
     SendEncryptionRequest();
@@ -166,15 +180,18 @@ void Connection::EndSession()
 
 // --- Main loop ---
 
-bool Connection::PollReadable() { return !zoneBacklog_.empty() || socket_->Readable(); }
+bool Connection::PollReadable() { return !zoneBacklog_.empty() || reliable_.NextInOrderHeld() || socket_->Readable(); }
 
 void Connection::ReceiveOne()
 {
     if (!connected_)
         return; // the datagram waits in the socket
+    const FlagScope serving(serving_);
     zoneBudget_ = kZonePacketsPerTick;
     if (!zoneBacklog_.empty()) {
         DeliverBacklog();
+    } else if (reliable_.NextInOrderHeld()) {
+        ReleaseHeld();
     } else {
         ++packetsReceived_;
         Packet packet;
@@ -243,6 +260,7 @@ int32_t Connection::JobThreshold(Job job) const
 
 void Connection::Tick()
 {
+    const FlagScope serving(serving_);
     CheckAnswerTimeout();
     for (int job = 0; job < kJobCount; ++job) {
         PeriodicJob& j = jobs_[size_t(job)];
@@ -300,8 +318,20 @@ void Connection::ResendOverdue()
 
 void Connection::RunStatistics()
 {
-    // Zone packets still waiting their turn are no silence: the socket is left for them.
-    if (bytesReceived_ == 0 && zoneBacklog_.empty() && listener_ && listener_->ExpectsTraffic()) {
+    // What the server left unacknowledged too long says it is gone, as a silence does.
+    if (reliable_.PendingCount() > kMostUnacknowledged || reliable_.PendingBytes() > kMostUnacknowledgedBytes) {
+        if (++unacknowledgedRuns_ >= kUnacknowledgedRunsAllowed) {
+            Notice("WARNING: Nothing Acknowledged for 30 Seconds.. ReConnecting...");
+            Disconnect(false, true);
+            unacknowledgedRuns_ = 0;
+            return;
+        }
+    } else {
+        unacknowledgedRuns_ = 0;
+    }
+    // Packets still waiting their turn are no silence: the socket is left for them.
+    const bool waiting = !zoneBacklog_.empty() || reliable_.NextInOrderHeld();
+    if (bytesReceived_ == 0 && !waiting && listener_ && listener_->ExpectsTraffic()) {
         if (++silentRuns_ > kSilentRunsAllowed) {
             Notice("WARNING: No Data for 30 Seconds.. ReConnecting...");
             Disconnect(false, true);
@@ -334,7 +364,9 @@ void Connection::Send(const Packet& packet)
     ++packetsSent_;
     Packet wire(packet);
     cipher_.Encrypt(wire);
-    if (CountsTowardsFlood(packet))
+    // The flood guard counts what the user sends: nothing the server asks for or
+    // sends can end the session that way.
+    if (!serving_ && CountsTowardsFlood(packet))
         bytesSent_ += packet.Size();
     socket_->Send(wire);
     if (bytesSent_ > kFloodLimit && !floodStopped_) {
@@ -435,6 +467,7 @@ void Connection::DispatchCore(const Packet& packet)
         break;
     case kAcknowledgement:
         reliable_.Acknowledged(packet.ReadU32(2));
+        zoneBudget_ -= zoneBudget_ > 0 ? 1 : 0; // cheap, but a datagram of them still counts
         break;
     case kSyncRequest:
         OnSyncRequest(packet);
@@ -488,9 +521,18 @@ void Connection::OnReliable(const Packet& packet)
     Send(ack);
     if (reliable_.Received(number, payload))
         Dispatch(payload);
+    ReleaseHeld();
+}
+
+// Reliable packets that waited for the one before them, as many as the tick's
+// budget allows; the rest go in later ticks, before the socket is read again.
+void Connection::ReleaseHeld()
+{
     Packet next;
-    while (reliable_.TakeNextInOrder(next))
+    while (zoneBudget_ > 0 && connected_ && reliable_.TakeNextInOrder(next)) {
+        --zoneBudget_;
         Dispatch(next);
+    }
 }
 
 void Connection::OnSyncRequest(const Packet& packet)
@@ -523,7 +565,7 @@ void Connection::OnServerDisconnect()
 
 void Connection::OnSmallChunk(const Packet& packet, bool last)
 {
-        if (smallChunksAbandoned_) {
+    if (smallChunksAbandoned_) {
         if (last)
             smallChunksAbandoned_ = false;
         return;
@@ -545,7 +587,7 @@ void Connection::OnSmallChunk(const Packet& packet, bool last)
 
 void Connection::OnBigChunk(const Packet& packet)
 {
-        const uint32_t total = packet.ReadU32(2);
+    const uint32_t total = packet.ReadU32(2);
     if (total > kMaxTransferSize) {
         bigChunks_.Clear();
         bigChunkTotal_ = 0;

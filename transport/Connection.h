@@ -52,6 +52,11 @@ public:
     static constexpr uint32_t kFloodLimit = 20000;
     // Silent statistics runs in an arena that are still tolerated.
     static constexpr int kSilentRunsAllowed = 30;
+    // Reliable packets, or their bytes, left unacknowledged beyond which the server
+    // counts as gone once that has lasted as many statistics runs.
+    static constexpr size_t kMostUnacknowledged = 1024;
+    static constexpr size_t kMostUnacknowledgedBytes = size_t(1) << 20;
+    static constexpr int kUnacknowledgedRunsAllowed = 30;
     // Chunked transfers larger than this are abandoned.
     static constexpr uint32_t kMaxTransferSize = 16u * 1024 * 1024;
     // Clusters, chunks and reliable packets nested deeper than this are dropped.
@@ -62,8 +67,9 @@ public:
     static constexpr int kAnswerRetries = 3;
     // Reliable packets resent in one run of the resend job, at most.
     static constexpr int kMaxResendsPerRun = 8;
-    // Zone packets handled in one tick, at most; the rest wait, in order, for the
-    // next ticks, up to a number beyond which a datagram's further ones are dropped.
+    // Packets handled in one tick, at most: zone packets, acknowledgements and the
+    // reliable packets released from waiting; the rest wait, in order, for the next
+    // ticks, up to a number beyond which a datagram's further zone packets are dropped.
     static constexpr int kZonePacketsPerTick = 16;
     static constexpr size_t kMaxWaitingZonePackets = 65536;
     // The lowest resend interval, and the highest ping the average may reach (hundredths).
@@ -157,6 +163,7 @@ private:
     void DispatchCore(const Packet& packet);
     void DeliverZone(const Packet& packet);
     void DeliverBacklog();
+    void ReleaseHeld();
     void OnEncryptionResponse(const Packet& packet);
     void OnReliable(const Packet& packet);
     void OnSyncRequest(const Packet& packet);
@@ -202,6 +209,10 @@ private:
     // with every session.
     bool floodStopped_ = false;
     int silentRuns_ = 0;
+    int unacknowledgedRuns_ = 0;
+    // Inside the receive path or a periodic job: what goes out answers the server
+    // or keeps the session, and is not the user's to count as a flood.
+    bool serving_ = false;
     Packet smallChunks_;
     bool smallChunksAbandoned_ = false; // the rest of an oversized transfer is skipped up to its last piece
     Packet bigChunks_;

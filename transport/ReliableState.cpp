@@ -22,17 +22,24 @@ void ReliableState::Track(Packet& packet, uint32_t now)
         packet.Prepend(header);
     }
     // Equal keys keep their insertion order, so a burst resends in the order it went out.
-    pending_.emplace(now, packet);
+    const auto kept = pending_.emplace(now, packet);
+    pendingBytes_ += packet.Size();
+    const auto [slot, fresh] = pendingByNumber_.try_emplace(packet.ReadU32(kNumberOffset), kept);
+    if (!fresh) { // tracked again while still pending: the newer copy stands for both
+        pendingBytes_ -= slot->second->second.Size();
+        pending_.erase(slot->second);
+        slot->second = kept;
+    }
 }
 
 void ReliableState::Acknowledged(uint32_t number)
 {
-    for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-        if (it->second.ReadU32(kNumberOffset) == number) {
-            pending_.erase(it);
-            return;
-        }
-    }
+    const auto found = pendingByNumber_.find(number);
+    if (found == pendingByNumber_.end())
+        return;
+    pendingBytes_ -= found->second->second.Size();
+    pending_.erase(found->second);
+    pendingByNumber_.erase(found);
 }
 
 bool ReliableState::TakeOverdue(uint32_t now, uint32_t interval, Packet& packet)
@@ -44,6 +51,8 @@ bool ReliableState::TakeOverdue(uint32_t now, uint32_t interval, Packet& packet)
         return false;
     packet = std::move(oldest->second);
     pending_.erase(oldest);
+    pendingBytes_ -= packet.Size();
+    pendingByNumber_.erase(packet.ReadU32(kNumberOffset));
     return true;
 }
 
@@ -85,6 +94,8 @@ bool ReliableState::TakeNextInOrder(Packet& payload)
 void ReliableState::Reset()
 {
     pending_.clear();
+    pendingByNumber_.clear();
+    pendingBytes_ = 0;
     received_.clear();
     heldBytes_ = 0;
     nextOutgoing_ = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <unordered_map>
 
 // Bookkeeping of reliable delivery in both directions, and the queue of big
 // packets waiting to go out in pieces. It owns no socket and no clock: the
@@ -27,11 +28,15 @@ public:
     // and keeps a copy in pending under `now`.
     void Track(Packet& packet, uint32_t now);
     // The acknowledged packet leaves pending; an unknown number changes nothing.
+    // Found by its number, however much is pending.
     void Acknowledged(uint32_t number);
     // Takes the oldest pending packet out when it has waited `interval` or more.
     bool TakeOverdue(uint32_t now, uint32_t interval, Packet& packet);
 
     size_t PendingCount() const { return pending_.size(); }
+    bool IsPending(uint32_t number) const { return pendingByNumber_.count(number) != 0; }
+    // Bytes of the packets waiting for their acknowledgement.
+    size_t PendingBytes() const { return pendingBytes_; }
     const std::multimap<uint32_t, Packet>& Pending() const { return pending_; }
     uint32_t NextOutgoing() const { return nextOutgoing_; }
 
@@ -48,6 +53,8 @@ public:
     bool TakeNextInOrder(Packet& payload);
 
     size_t HeldCount() const { return received_.size(); }
+    // Whether the payload whose turn it is has arrived and waits.
+    bool NextInOrderHeld() const { return received_.count(nextExpected_) != 0; }
     uint32_t NextExpected() const { return nextExpected_; }
 
     // Both directions forget everything; numbering restarts at 0.
@@ -73,7 +80,10 @@ public:
     uint64_t QueuedTransferBytes() const;
 
 private:
-    std::multimap<uint32_t, Packet> pending_;
+    using PendingList = std::multimap<uint32_t, Packet>;
+    PendingList pending_; // by the time each went out
+    std::unordered_map<uint32_t, PendingList::iterator> pendingByNumber_;
+    size_t pendingBytes_ = 0;
     uint32_t nextOutgoing_ = 0;
     std::map<uint32_t, Packet> received_;
     uint64_t heldBytes_ = 0;

@@ -1,8 +1,8 @@
 #include "zone/Chat.h"
 
-#include "zone/ZoneConsole.h"
 #include "zone/Names.h"
 #include "zone/Zone.h"
+#include "zone/ZoneConsole.h"
 
 #include <algorithm>
 
@@ -166,7 +166,11 @@ void HandleChat(Zone& zone, const Packet& packet)
     const int kind = packet.ReadU8(ChatIn::kKind);
     if (kind > kChatChannel)
         return;
-    const std::string text = packet.ReadText(ChatIn::kText, 0);
+    std::string text = packet.ReadText(ChatIn::kText, 0);
+    // One line of chat is shown and logged up to 4 KiB; the user is told what was left out.
+    constexpr size_t kMostShown = 4096;
+    if (text.size() > kMostShown)
+        text = text.substr(0, kMostShown) + " (" + std::to_string(text.size() - kMostShown) + " more bytes not shown)";
     const ReceptionFilters& filters = zone.filters;
     switch (kind) {
     case kChatArena:

@@ -1,9 +1,9 @@
 #include "zone/Login.h"
 
-#include "zone/ZoneConsole.h"
-#include "zone/Zone.h"
 #include "zone/Automation.h"
 #include "zone/Settings.h"
+#include "zone/Zone.h"
+#include "zone/ZoneConsole.h"
 
 namespace {
 
@@ -130,11 +130,16 @@ void SendLogin(Zone& zone)
     packet.WriteU32(444, kValue444);
     packet.WriteU32(555, kValue555);
     packet.WriteU32(kMagic, kMagicB);
+    zone.awaitingLoginAnswer = true;
+    zone.answeredUploads.clear(); // the new session numbers its packets afresh
     zone.Link().SendReliable(std::move(packet));
 }
 
 void HandleLoginResponse(Zone& zone, const Packet& packet)
 {
+    if (!zone.awaitingLoginAnswer)
+        return;
+    zone.awaitingLoginAnswer = false;
     zone.Link().LoginAnswered();
     const LoginOutcome outcome = OutcomeOf(packet.ReadU8(kResponseCode));
     zone.Console().Print(outcome.message, kSlotWhite, true);
@@ -144,10 +149,7 @@ void HandleLoginResponse(Zone& zone, const Packet& packet)
         zone.Link().Disconnect(false, false);
 }
 
-void SendArenaEntry(Zone& zone)
-{
-    SendArenaEntry(zone, Settings::Read(zone.Settings(), Settings::ArenaName));
-}
+void SendArenaEntry(Zone& zone) { SendArenaEntry(zone, Settings::Read(zone.Settings(), Settings::ArenaName)); }
 
 void SendArenaEntry(Zone& zone, const std::string& arena)
 {
@@ -166,6 +168,8 @@ void SendArenaEntry(Zone& zone, const std::string& arena)
         packet.WriteU16(kNamedArena, kSelector);
         packet.WriteText(arena, kName, kNameWidth);
     }
+    zone.awaitingArenaEntered = true;
+    zone.mapAskedThisEntry = false;
     zone.Link().SendReliable(std::move(packet));
 }
 
@@ -173,6 +177,9 @@ void HandleArenaSettings(Zone& zone, const Packet& packet) { zone.StoreArenaSett
 
 void HandleArenaEntered(Zone& zone, const Packet&)
 {
+    if (!zone.awaitingArenaEntered)
+        return;
+    zone.awaitingArenaEntered = false;
     zone.Link().OnArenaEntered();
     RunZoneEntryAutomation(zone);
     // An automatic "?go" (or a disconnect) has already left this arena and

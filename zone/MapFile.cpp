@@ -63,8 +63,10 @@ bool IsSafeServerFileName(const std::string& name)
     for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
         if (stem == device)
             return false;
-    return !(stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
-             stem[3] >= '0' && stem[3] <= '9');
+    // The digit may be a superscript one, two or three (Windows-1252 B9, B2, B3): Windows reserves those too.
+    const unsigned char digit = stem.size() == 4 ? static_cast<unsigned char>(stem[3]) : 0;
+    const bool deviceDigit = (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return !(deviceDigit && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0));
 }
 
 bool IsReservedFileName(const std::string& name)
@@ -79,7 +81,20 @@ bool IsReservedFileName(const std::string& name)
     if (dot == std::string::npos)
         return false;
     const std::string extension = lower.substr(dot + 1);
-    for (const char* runnable : {"exe", "dll", "com", "bat", "cmd", "scr", "lnk", "pif", "ps1", "vbs", "msi"})
+    // What Windows runs or opens as a program or a link when the user double-clicks it.
+    for (const char* runnable : {"exe",        "dll",
+                                 "com",        "bat",
+                                 "cmd",        "scr",
+                                 "lnk",        "pif",
+                                 "ps1",        "vbs",
+                                 "vbe",        "msi",
+                                 "url",        "hta",
+                                 "js",         "jse",
+                                 "wsf",        "wsh",
+                                 "cpl",        "reg",
+                                 "scf",        "msc",
+                                 "jar",        "appref-ms",
+                                 "library-ms", "settingcontent-ms"})
         if (extension == runnable)
             return true;
     return false;

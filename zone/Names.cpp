@@ -97,23 +97,42 @@ bool SameNameNoCase(const std::string& a, const std::string& b)
     return a.size() == b.size() && CompareNamesNoCase(a, b) == 0;
 }
 
+namespace {
+
+// Bytes that would show as nothing or as a control: those below 0x20, DEL, and
+// the five places Windows-1252 leaves without a character.
+struct HiddenTable {
+    bool hidden[256] = {};
+    HiddenTable()
+    {
+        for (int c = 0; c < 0x20; ++c)
+            hidden[c] = true;
+        for (int c : {0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D})
+            hidden[c] = true;
+    }
+};
+const HiddenTable kHidden;
+
+} // namespace
+
 void MakeVisible(std::string& text, size_t from)
 {
     // Every piece of chat passes here: eight bytes at a time, looking closer
-    // only at a word that holds a byte below 0x20.
+    // only at a word that holds a byte below 0x20, DEL or one from 0x80 on.
     constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
     size_t i = from;
     for (; i + 8 <= text.size(); i += 8) {
         uint64_t word;
         std::memcpy(&word, text.data() + i, 8);
-        if (((word - kOnes * 0x20) & ~word & kHighs) == 0)
-            continue;
-        for (size_t j = i; j < i + 8; ++j)
-            if (static_cast<unsigned char>(text[j]) < 0x20)
-                text[j] = '\xA4';
+        const uint64_t del = word ^ (kOnes * 0x7F);
+        if ((((word - kOnes * 0x20) & ~word) | ((del - kOnes) & ~del) | word) & kHighs) {
+            for (size_t j = i; j < i + 8; ++j)
+                if (kHidden.hidden[static_cast<unsigned char>(text[j])])
+                    text[j] = '\xA4';
+        }
     }
     for (; i < text.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) < 0x20)
+        if (kHidden.hidden[static_cast<unsigned char>(text[i])])
             text[i] = '\xA4';
 }
 

@@ -94,10 +94,10 @@ std::string ChooseProgramFolder(const std::string& executableFolder,
 
 std::string ChooseProgramFolder() { return ChooseProgramFolder(ExecutableFolder(), CanWriteIn); }
 
-void ProgramFolder::LogEvent(const std::string& text) const
+bool ProgramFolder::LogEvent(const std::string& text) const
 {
     TextFile file(PathOf(kEventFile));
     if (!file.Open() && !file.Create())
-        return;
-    file.WriteLine(LocalTime("%x") + " - " + LocalTime("%X") + " -> " + text);
+        return false;
+    return file.WriteLine(LocalTime("%x") + " - " + LocalTime("%X") + " -> " + text);
 }

@@ -20,7 +20,8 @@ public:
     std::string PathOf(const std::string& name) const { return path_ + name; }
 
     // One time-stamped line at the end of Event.txt.
-    void LogEvent(const std::string& text) const;
+    // False when Event.txt could not be written.
+    bool LogEvent(const std::string& text) const;
 
 private:
     std::string path_;

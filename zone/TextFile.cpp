@@ -33,7 +33,8 @@ bool TextFile::Write(const std::string& bytes)
         return false;
     // Switching from reading to writing on an update stream needs a seek.
     std::fseek(file_, 0, SEEK_END);
-    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    // Flushed at once: a full disk or a size limit shows here, not unseen at the close.
+    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() && std::fflush(file_) == 0;
 }
 
 bool TextFile::WriteLine(const std::string& text) { return Write(text + "\r\n"); }

@@ -3,6 +3,7 @@
 #include "transport/Packet.h"
 #include "zone/Integrity.h"
 #include "zone/MapFile.h"
+#include "zone/Names.h"
 #include "zone/ProgramFolder.h"
 #include "zone/TextFile.h"
 #include "zone/Zone.h"
@@ -68,10 +69,11 @@ void LoadOrDisconnect(Zone& zone, const std::string& path)
     AnswerWaitingIntegrityRequest(zone);
 }
 
-// The local path of a map the server names, or "" when the name is refused.
+// The local path of a map the server names, or "" when the name is refused: maps
+// follow the rules of pushed files.
 std::string MapPath(const Zone& zone, const std::string& name)
 {
-    if (!IsSafeServerFileName(name))
+    if (!IsSafeServerFileName(name) || IsReservedFileName(name))
         return "";
     return zone.Folder().PathOf("Maps") + kPathSeparator + name;
 }
@@ -118,6 +120,10 @@ void SendFile(Zone& zone, const std::string& localName, const std::string& sendA
         zone.queuedUploads.clear();
     if (zone.queuedUploads.count(localName) != 0)
         return;
+    // Its answer is still on its way: asked again, it goes once.
+    const auto answered = zone.answeredUploads.find(localName);
+    if (answered != zone.answeredUploads.end() && link.Reliable().IsPending(answered->second))
+        return;
     std::string contents;
     if (IsSafeServerFileName(localName)) {
         // Opened for reading and writing, as for every file the client owns: a
@@ -143,9 +149,12 @@ void SendFile(Zone& zone, const std::string& localName, const std::string& sendA
     out.WriteText(sendAs, kNameOffset, kNameWidth);
     out.AppendBytes(contents);
     // Reliably; one too big for a datagram goes out as reliable pieces.
+    const uint32_t number = link.Reliable().NextOutgoing();
     link.SendReliable(std::move(out));
     if (!link.Reliable().Transfers().empty())
         zone.queuedUploads[localName] = size;
+    else
+        zone.answeredUploads[localName] = number;
     zone.Console().Print("File Sent: " + sendAs, kSlotGreen, true);
 }
 
@@ -158,11 +167,20 @@ void HandleMapInformation(Zone& zone, const Packet& packet)
     // A refused name counts as a missing file.
     const uint32_t local = path.empty() ? 0 : LocalMapChecksum(zone, path);
     if (local != packet.ReadU32(kMapChecksumOffset)) {
-        // Asked for once in an arena, however often the server names it.
+        // Asked for once in an arena, however often the server names it; and one map
+        // an arena entry: a server naming map after map does not fill the disk.
         if (zone.map.requested == name)
             return;
+        // The map in use came from memory: named again, it is the one in use.
+        if (name == zone.map.inMemory && packet.ReadU32(kMapChecksumOffset) == zone.map.inMemorySum)
+            return;
+        if (zone.mapAskedThisEntry) {
+            zone.White("Map File " + Visible(name) + " not downloaded: one map per arena entry.");
+            return;
+        }
         zone.White("Map File Checksums are Incorrect, attempting to download a new map from the Server.");
         zone.map.requested = name;
+        zone.mapAskedThisEntry = true;
         Packet request(1);
         request.WriteU8(kMapRequestType, 0);
         zone.Link().SendReliable(request);
@@ -186,14 +204,24 @@ void HandleMapFile(Zone& zone, const Packet& packet)
     }
     std::string map;
     const uint32_t size = packet.Size();
-    const bool inflated = size > kMapDataOffset &&
-                          InflateZlib(packet.ByteAt(kMapDataOffset), size - kMapDataOffset, map, kMaxMapBytes);
+    const bool inflated =
+        size > kMapDataOffset && InflateZlib(packet.ByteAt(kMapDataOffset), size - kMapDataOffset, map, kMaxMapBytes);
     if (!inflated) {
         FailAndDisconnect(zone, "Unable to Decompress Server Map File.");
         return;
     }
-    // Chat needs no tile grid: a map that cannot be saved is used from memory.
-    const bool saved = SaveMap(path, map);
+    // Chat needs no tile grid: a map that cannot be saved is used from memory, as
+    // is every map once the maps saved this run have reached their budget.
+    const bool withinBudget = zone.mapBytesSaved + map.size() <= zone.mapSaveBudget;
+    if (!withinBudget && !zone.mapBudgetSaid) {
+        zone.White("The maps saved this session have reached their limit (256 MiB); further maps are used from "
+                   "memory only.");
+        zone.mapBudgetSaid = true;
+        zone.map.unsavedSaid = true;
+    }
+    const bool saved = withinBudget && SaveMap(path, map);
+    if (saved)
+        zone.mapBytesSaved += map.size();
     if (!saved && !zone.map.unsavedSaid) {
         zone.White("Could not save the Map File; it is used from memory for this session.");
         zone.map.unsavedSaid = true;
@@ -205,6 +233,8 @@ void HandleMapFile(Zone& zone, const Packet& packet)
     zone.map.loaded = saved ? MapFileNow(path) : Zone::MapFileState{};
     zone.map.checked = zone.map.loaded;
     zone.map.checkedSum = Checksum(map);
+    zone.map.inMemory = saved ? std::string() : name;
+    zone.map.inMemorySum = zone.map.checkedSum;
     AnswerWaitingIntegrityRequest(zone);
 }
 

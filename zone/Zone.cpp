@@ -93,6 +93,7 @@ void Zone::LeaveArenaState()
 void Zone::ForgetArenaMap()
 {
     map.requested.clear();
+    map.inMemory.clear();
     map.loaded = {};
     checkGrid.Clear();
     waitingCheck = {};
@@ -136,6 +137,10 @@ void Zone::OnNotice(const std::string& text) { White(text); }
 
 void Zone::OnEvent(const std::string& text)
 {
-    folder_.LogEvent(text);
+    // A file that cannot be written is said once, and not tried again this run.
+    if (eventsLogged_ && !folder_.LogEvent(text)) {
+        eventsLogged_ = false;
+        White("Could not write the event file Event.txt; events are no longer written to it.");
+    }
     White(text);
 }

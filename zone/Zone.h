@@ -60,6 +60,9 @@ public:
         uint32_t checkedSum = 0;
         MapFileState loaded;
         bool unsavedSaid = false;
+        // The map this arena uses from memory, when it could not be saved.
+        std::string inMemory;
+        uint32_t inMemorySum = 0;
     } map;
     // The arena map as the integrity check sees it, and a check that waits for the map.
     TileGrid checkGrid;
@@ -67,8 +70,20 @@ public:
         uint32_t key = 0;
         uint32_t arrived = 0;
     } waitingCheck;
-    // Files the server asked for that wait in the transfer queue, by local name.
+    // Files the server asked for that wait in the transfer queue, by local name;
+    // and the reliable number of the last answer sent whole, by local name.
     std::map<std::string, uint64_t> queuedUploads;
+    std::map<std::string, uint32_t> answeredUploads;
+    // A login is answered once and an arena entry entered once: a server that sends
+    // either again gets nothing more for it.
+    bool awaitingLoginAnswer = false;
+    bool awaitingArenaEntered = false;
+    // One map is downloaded per arena entry the user makes, and Maps/ gains at most
+    // this much a run; past it a map is used from memory only.
+    bool mapAskedThisEntry = false;
+    uint64_t mapBytesSaved = 0;
+    uint64_t mapSaveBudget = uint64_t(256) << 20;
+    bool mapBudgetSaid = false;
 
     uint16_t OwnPlayerId() const { return ownPlayerId_; }
     void SetOwnPlayerId(uint16_t id) { ownPlayerId_ = id; }
@@ -111,5 +126,6 @@ private:
     bool ownRecordSeen_ = false;
     bool inArena_ = false;
     bool recolourDue_ = false;
+    bool eventsLogged_ = true; // Event.txt could be written so far
     Packet arenaSettings_;
 };

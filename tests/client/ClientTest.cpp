@@ -1,6 +1,7 @@
 // Connecting as the user does: the settings read, the server looked up off the
 // GUI thread, and what the menu is told about the state of the connection.
 #include "support/ClientHarness.h"
+#include "support/ZonePackets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ protected:
 
 TEST_F(ClientTest, APortThatIsNotANumberFrom1To65535IsReportedAndNothingIsOpened)
 {
-    for (const char* port : {"abc", "0", "116561", "", "5000x", "-5", " 80"}) {
+    for (const char* port : {"abc", "0", "65536", "116561", "", "5000x", "-5", " 80"}) {
         Write(Settings::ServerPort, port);
         h->Connect();
         EXPECT_THAT(h.Lines(), ElementsAre("Initilizing Winsock...",
@@ -71,13 +72,40 @@ TEST_F(ClientTest, AHostNameIsLookedUpOffTheGuiThreadAndOneThatDoesNotResolveIsR
     EXPECT_THAT(h.Lines(), ElementsAre("Successfully Initilized!", "Connecting to, IP: zone.example, Port: 5000",
                                        "Type ?cmdhelp for a list of Chat Client Commands."));
 
+    // A Disconnect while the name is being looked up: the answer that comes afterwards opens nothing.
     h->Disconnect();
+    h.Lines();
+    std::promise<void> late;
+    std::shared_future<void> lateAnswer = late.get_future().share();
+    h.resolver = [lateAnswer](const std::string&) -> std::optional<std::string> {
+        lateAnswer.wait();
+        return std::optional<std::string>("10.1.2.4");
+    };
+    h.Make();
+    h->Connect();
+    h.Ticks(5);
+    h->Disconnect();
+    EXPECT_FALSE(h->Connected());
+    late.set_value();
+    for (int i = 0; i < 200; ++i) { // the look-up's thread ends in its own time
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        h.Ticks(1);
+    }
+    EXPECT_EQ(h.socket->opens, 0);
+    EXPECT_FALSE(h->Connected());
+    EXPECT_THAT(h.Lines(), ElementsAre("Initilizing Winsock...", "Disconnecting..."));
+
+    h.resolver = [answered](const std::string& host) -> std::optional<std::string> {
+        answered.wait();
+        return host == "zone.example" ? std::optional<std::string>("10.1.2.3") : std::nullopt;
+    };
+    h.Make();
     Write(Settings::ServerIP, "nowhere.example");
     h->Connect();
     AwaitLookup();
     EXPECT_FALSE(h->Connected());
-    EXPECT_EQ(h.socket->opens, 1);
-    EXPECT_THAT(h.Lines(), ElementsAre("Disconnecting...", "Initilizing Winsock...",
+    EXPECT_EQ(h.socket->opens, 0);
+    EXPECT_THAT(h.Lines(), ElementsAre("Initilizing Winsock...",
                                        "ERROR: The Server \"nowhere.example\" could not be found. Check your settings.",
                                        "Type ?cmdhelp for a list of Chat Client Commands."));
 }
@@ -97,6 +125,26 @@ TEST_F(ClientTest, TheClientCountsAsConnectedWhileAReconnectIsPendingAndNotAfter
     h.Handshake();
     h.ServerSends(HexPacket("0A 02")); // the password is refused
     EXPECT_FALSE(h->Connected());
+}
+
+// The player list shows "Bo\x01b" as "Bo\xA4b"; a command from the list names the
+// player as the server spelled it, so ignoring from there silences that player.
+TEST_F(ClientTest, APlayerCommandFromTheListNamesThePlayerAsTheServerSpelledIt)
+{
+    h.EnterArena();
+    h.ServerSends(EnteringPacket({{7, std::string("Bo\x01"
+                                                  "b")}}));
+    const std::string shown = "Bo\xA4"
+                              "b";
+    EXPECT_EQ(h->ServerSpelling(shown), std::string("Bo\x01"
+                                                    "b"));
+    EXPECT_EQ(h->ServerSpelling("Nobody"), "Nobody");
+    h->Ignores().ToggleIgnore(h->ServerSpelling(shown));
+    h.Ticks(5);
+    h.Lines();
+    h.ServerSends(ChatPacket(2, 7, "still here"));
+    h.Ticks(5);
+    EXPECT_TRUE(h.Lines().empty());
 }
 
 } // namespace

@@ -85,6 +85,28 @@ TEST_F(ConsoleTest, OnePieceShowsPerTickWithItsLineBreakInFrontAndAFloodSkipsThe
     EXPECT_EQ(big.QueuedPieces(), 2u);
 }
 
+// A log or Event.txt that can no longer be written is said once, after the line
+// being printed, and left alone from then on.
+TEST_F(ConsoleTest, AFileThatCannotBeWrittenIsSaidOnceAndNotTriedAgain)
+{
+    EXPECT_EQ(Type("?log gone.log"), Texts{"Opened Logfile: gone.log"});
+    Out().Print("kept", kSlotWhite, true);
+    Shown();
+    std::filesystem::remove(h.folder.Path() + "Logs/gone.log");
+    std::filesystem::create_directory(h.folder.Path() + "Logs/gone.log"); // a folder where the file was
+    Out().Print("Bob> ", 2, false);
+    Out().Print("one", 2, true);
+    Out().Print("two", 2, true);
+    EXPECT_EQ(Shown(), (Texts{"Bob> one", "Could not write the log file gone.log; logging is off.", "two"}));
+    EXPECT_FALSE(Out().Logging());
+
+    std::filesystem::create_directory(h.folder.Path() + "Event.txt");
+    h.Z().OnEvent("first event");
+    h.Z().OnEvent("second event");
+    EXPECT_EQ(Shown(), (Texts{"Could not write the event file Event.txt; events are no longer written to it.",
+                              "first event", "second event"}));
+}
+
 TEST_F(ConsoleTest, TypedLinesBecomeTheirPacketsOrKeepTheirText)
 {
     const std::string me = std::string(18, ' ') + "Me> ";
@@ -149,6 +171,19 @@ TEST_F(ConsoleTest, CommandWordsMatchWithoutRegardToCaseAndEachSwitchSaysWhatItD
     EXPECT_EQ(Type("?go"), Texts{"Moving to arena 'Public (Random)'."});
     EXPECT_EQ(h.TakeSentZone().at(1).SubRange(0, 10), HexPacket("01 08 0100 8002 E001 FFFF")); // after the leave
     EXPECT_FALSE(h.Z().InArena());
+
+    // A name of 15 characters goes to the zone as typed; one of 16 stays here.
+    h.ServerSends(HexPacket("02")); // in the arena again
+    h.TakeSent();
+    Shown();
+    EXPECT_EQ(Type("?go abcdefghijklmnop"), Texts{"Arena name too long."});
+    EXPECT_TRUE(h.TakeSentZone().empty());
+    EXPECT_EQ(Type("?go abcdefghijklmno"), Texts{"Moving to arena 'abcdefghijklmno'."});
+    const Packet entry = h.TakeSentZone().at(1);
+    EXPECT_EQ(entry.Size(), 26u);
+    Packet named = HexPacket("FDFF");
+    named.AppendBytes(std::string("abcdefghijklmno\0", 16));
+    EXPECT_EQ(entry.SubRange(8, 0), named);
 }
 
 TEST_F(ConsoleTest, IgnoreCommandsToggleTheNameAndOnlyThePermanentListIsStored)
@@ -284,14 +319,27 @@ TEST(ChatFeaturesCoreTest, NamesLinksAndAlertsFollowTheirRules)
         EXPECT_EQ(found, expected) << text;
     }
 
+    // One notification every 2 000 ms at most, one per sender in 10 000 ms; the
+    // mentions passed over are counted into the next.
     MentionAlerts alerts;
-    EXPECT_TRUE(alerts.Arrived("Bob", 0));
-    EXPECT_FALSE(alerts.Arrived("BOB", 9999));
-    EXPECT_TRUE(alerts.Arrived("Carol", 9999));
-    EXPECT_TRUE(alerts.Arrived("Bob", 10000));
-    EXPECT_EQ(alerts.Title(), "(4) Quillon");
+    int more = -1;
+    EXPECT_TRUE(alerts.Arrived("Bob", 0, more));
+    EXPECT_EQ(more, 0);
+    EXPECT_FALSE(alerts.Arrived("Carol", 1999, more));
+    EXPECT_FALSE(alerts.Arrived("BOB", 9999, more));
+    EXPECT_TRUE(alerts.Arrived("Carol", 9999, more));
+    EXPECT_EQ(more, 2);
+    EXPECT_FALSE(alerts.Arrived("Dave", 11998, more));
+    EXPECT_TRUE(alerts.Arrived("Bob", 11999, more));
+    EXPECT_EQ(more, 1);
+    for (int sender = 0; sender < 16000; ++sender) // a flood of senders: one more, at 2 s
+        alerts.Arrived("p" + std::to_string(sender), 12000 + sender / 16, more);
+    EXPECT_EQ(alerts.Title(), "(16006) Quillon");
+    EXPECT_TRUE(alerts.Arrived("Eve", 13999 + 2000, more));
+    EXPECT_EQ(more, 16000);
     alerts.Seen();
     EXPECT_EQ(alerts.Title(), "Quillon");
+    EXPECT_EQ(EscapeMarkup("<b>A & B</b> <a href=\"x\">"), "&lt;b&gt;A &amp; B&lt;/b&gt; &lt;a href=\"x\"&gt;");
 }
 
 TEST(ChatFeaturesCoreTest, HistoryKeepsTheLast100LinesAndTheDraft)
@@ -308,6 +356,28 @@ TEST(ChatFeaturesCoreTest, HistoryKeepsTheLast100LinesAndTheDraft)
     while (history.Newer(shown)) {
     }
     EXPECT_EQ(shown, "draft");
+}
+
+} // namespace
+
+namespace {
+
+// Tab takes the shortest name first, then names of one length by name, without
+// regard to case; the cursor goes after the name.
+TEST(NameCompletionTest, TheShortestNameComesFirstThenByName)
+{
+    const std::vector<std::string> names = {"Boris", "bea", "Bobby", "Bo", "Carl", "BEN"};
+    NameCompleter completer;
+    NameCompleter::Result result;
+    std::vector<std::string> offered;
+    std::string text = "hi b";
+    for (int tab = 0; tab < 6; ++tab) {
+        ASSERT_TRUE(completer.Complete(text, text.size(), names, result));
+        offered.push_back(result.text);
+        EXPECT_EQ(result.cursor, result.text.size());
+        text = result.text;
+    }
+    EXPECT_EQ(offered, (std::vector<std::string>{"hi Bo", "hi bea", "hi BEN", "hi Bobby", "hi Boris", "hi Bo"}));
 }
 
 } // namespace

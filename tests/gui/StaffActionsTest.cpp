@@ -137,11 +137,11 @@ TEST_F(StaffActionsTest, PlayerCommandsGoPrivatelyAndKickAsksForAWholeNumberOfMi
     };
     const Case cases[] = {
         {kMenuKick, "Bob", "0", {"5:5 *kill 0"}, {"Kicking: Bob"}},
-        {kMenuKick, "carol", "+15", {"5:9 *kill +15"}, {"Kicking: carol"}},
+        {kMenuKick, "carol", "+15", {"5:9 *kill +15"}, {"Kicking: Carol"}}, // the name as the server spells it
         {kMenuKick, "Bob", "5m", {}, {"Invalid Value for Kick Time"}},
         {kMenuKick, "Bob", kCancel, {}, {}},
         {kMenuSilence, "Bob", nullptr, {"5:5 *shutup"}, {"Silencing: Bob"}},
-        {kMenuInfo, "CAROL", nullptr, {"5:9 *info"}, {"Info On: CAROL"}},
+        {kMenuInfo, "CAROL", nullptr, {"5:9 *info"}, {"Info On: Carol"}},
         {kMenuInfo, "Nobody", nullptr, {}, {"ERROR: Player Not in Arena: Nobody"}},
     };
     for (const Case& c : cases) {

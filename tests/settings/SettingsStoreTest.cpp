@@ -43,6 +43,11 @@ TEST(SettingsStoreTest, TheFileIsReadableByItsOwnerAlone)
                                  std::filesystem::perm_options::add);
     SettingsStore reopened;
     EXPECT_EQ(mode(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    // Opened to others while the program runs: the next write closes it again.
+    std::filesystem::permissions(file, std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add);
+    reopened.WriteString("User", "Name", "Alice");
+    EXPECT_EQ(mode(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     umask(old);
 }
 

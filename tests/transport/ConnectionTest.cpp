@@ -374,6 +374,75 @@ TEST_F(ConnectionTest, MoreThan20000BytesSentInOneSecondStopAllSendingUntilTheNe
     Ticks(20);
     EXPECT_FALSE(link->FloodStopped());
     EXPECT_EQ(TakeSent().size(), 60u * 2 + 2);
+
+    // Nor is what the layer above sends while it handles the server's packets: 30 KB of answers.
+    Ticks(101);
+    listener.onZone = [&](const Packet&) {
+        Packet answer(500);
+        answer.WriteU8(0x16, 0);
+        link->SendReliable(answer);
+    };
+    for (int i = 0; i < 60; ++i)
+        ServerSends(HexPacket("0702"));
+    EXPECT_FALSE(link->FloodStopped());
+    EXPECT_EQ(TakeSent().size(), 60u);
+}
+
+// Acknowledgements find their packet by number however many wait; a server that
+// leaves more than 1 024 of them unacknowledged for 30 s is gone, as after a silence.
+TEST_F(ConnectionTest, AcknowledgementsFindTheirPacketAndAServerThatAcknowledgesNothingIsLeft)
+{
+    Handshake();
+    for (int i = 0; i < 3; ++i)
+        link->SendReliable(HexPacket("0701"));
+    const ReliableState& reliable = link->Reliable();
+    EXPECT_EQ(reliable.PendingCount(), 3u);
+    EXPECT_EQ(reliable.PendingBytes(), 3u * 8);
+    ServerSends(Numbered("0004", 1));
+    ServerSends(Numbered("0004", 77)); // never sent: nothing changes
+    EXPECT_EQ(reliable.PendingCount(), 2u);
+    EXPECT_EQ(reliable.PendingBytes(), 2u * 8);
+    EXPECT_TRUE(reliable.IsPending(0));
+    EXPECT_FALSE(reliable.IsPending(1));
+    EXPECT_TRUE(reliable.IsPending(2));
+    // Resent, a packet is still found by its number.
+    Ticks(401);
+    ServerSends(Numbered("0004", 0));
+    EXPECT_FALSE(reliable.IsPending(0));
+    EXPECT_EQ(reliable.PendingCount(), 1u);
+
+    for (int i = 0; i < 1024; ++i)
+        link->SendReliable(HexPacket("0701"));
+    TakeSent();
+    Ticks(100 * 29);
+    EXPECT_TRUE(link->Connected());
+    EXPECT_TRUE(listener.lines.empty());
+    Ticks(100 * 2);
+    EXPECT_THAT(listener.lines,
+                ElementsAre("WARNING: Nothing Acknowledged for 30 Seconds.. ReConnecting...", "Disconnecting..."));
+    EXPECT_TRUE(link->JobOn(Connection::kReconnectJob));
+    EXPECT_FALSE(link->FloodStopped()) << "the resends of 1 025 packets are not the user's";
+}
+
+// Packets that waited for an earlier one go sixteen at a time, in order, over the next ticks.
+TEST_F(ConnectionTest, ReliablePacketsReleasedAfterAGapShareTheTicksBudget)
+{
+    Handshake();
+    auto numbered = [](uint32_t n) {
+        Packet payload = HexPacket("0700");
+        payload.WriteU8(uint8_t(n), 1);
+        return payload;
+    };
+    for (uint32_t n = 1; n <= 40; ++n)
+        ServerSends(Numbered("0003", n, numbered(n)));
+    EXPECT_TRUE(listener.zone.empty());
+    ServerSends(Numbered("0003", 0, numbered(0)));
+    EXPECT_GT(listener.zone.size(), 1u);
+    EXPECT_LE(listener.zone.size(), 16u);
+    Ticks(10);
+    ASSERT_EQ(listener.zone.size(), 41u);
+    for (uint32_t n = 0; n <= 40; ++n)
+        EXPECT_EQ(listener.zone[n], numbered(n)) << n;
 }
 
 TEST_F(ConnectionTest, ClusterMembersAreDispatchedInOrderSkippingEmptyOnesCuttingTheLastAndNotTooDeep)

@@ -4,6 +4,7 @@
 #include "zone/MapFile.h"
 
 #include "support/ClientHarness.h"
+#include "support/ZonePackets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -27,10 +28,8 @@ Packet SettingsBlock()
 std::string Records(const std::vector<std::array<uint32_t, 3>>& records)
 {
     std::string bytes;
-    for (const auto& [x, y, tile] : records) {
-        const uint32_t v = x | y << 12 | tile << 24;
-        bytes += std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-    }
+    for (const auto& [x, y, tile] : records)
+        bytes += TileRecord(x, y, tile);
     return bytes;
 }
 
@@ -190,8 +189,71 @@ TEST(IntegrityAnswerTest, TheZoneAnswersWhatNeedsAnAnswerWhenItCan)
         }
         ASSERT_EQ(answers.size(), 1u);
         EXPECT_EQ(answers[0].ReadU32(13), 0x7AB6FB70u); // map A's checksum for this key
-        h.ServerSends(HexPacket("02"));                 // a new arena entry: nothing kept
+        EXPECT_TRUE(h->Submit("?go", {}));              // a new arena entry: nothing kept
+        h.ServerSends(HexPacket("02"));
     }
+}
+
+Packet MapInformation(const std::string& name, uint32_t checksum)
+{
+    Packet information = HexPacket("29");
+    information.Append(Packet(20));
+    information.WriteText(name, 1, 16);
+    information.WriteU32(checksum, 17);
+    return information;
+}
+
+Packet MapFilePacket(const std::string& name, const std::string& map)
+{
+    uLongf size = compressBound(uLong(map.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(map.data()),
+              uLong(map.size()), 9);
+    packed.resize(size);
+    Packet file = HexPacket("2A");
+    file.Append(Packet(16));
+    file.WriteText(name, 1, 16);
+    file.AppendBytes(packed);
+    return file;
+}
+
+// A server naming map after map gets one download an arena entry, and Maps/ gains
+// no more than its budget in a run: past it a map is used from memory.
+TEST(MapDownloadTest, OneMapAnArenaEntryAndNoMoreOnDiskThanTheBudget)
+{
+    ClientHarness h;
+    h.EnterArena();
+    const std::string mapA = kMapA + kMapA, mapB = kMapB;
+    auto requests = [&] {
+        size_t count = 0;
+        for (const Packet& p : h.TakeSentZone())
+            count += p.ReadU8(0) == 0x0C;
+        return count;
+    };
+    h.ServerSends(MapInformation("a.lvl", Checksum(mapA)));
+    h.ServerSends(MapInformation("b.lvl", Checksum(mapB)));
+    h.ServerSends(MapInformation("m0.exe", 1));
+    EXPECT_EQ(requests(), 1u);
+    const std::vector<std::string> lines = h.Lines();
+    EXPECT_EQ(lines.at(1), "Map File b.lvl not downloaded: one map per arena entry.");
+    EXPECT_EQ(lines.at(2), "Map File m0.exe not downloaded: one map per arena entry.");
+    h.ServerSends(MapFilePacket("a.lvl", mapA));
+    EXPECT_EQ(ReadWholeFile(h.folder.Path() + "Maps/a.lvl"), mapA);
+
+    // The next entry may download again; this map would pass the budget, so it stays in memory.
+    h.Z().mapSaveBudget = mapA.size() + mapB.size() - 1;
+    EXPECT_TRUE(h->Submit("?go two", {}));
+    h.ServerSends(HexPacket("02"));
+    h.Lines();
+    h.ServerSends(MapInformation("b.lvl", Checksum(mapB)));
+    EXPECT_EQ(requests(), 1u);
+    h.ServerSends(MapFilePacket("b.lvl", mapB));
+    EXPECT_FALSE(std::filesystem::exists(h.folder.Path() + "Maps/b.lvl"));
+    EXPECT_EQ(h.Lines(), (std::vector<std::string>{
+                             "Map File Checksums are Incorrect, attempting to download a new map from the Server.",
+                             "The maps saved this session have reached their limit (256 MiB); further maps are used "
+                             "from memory only.",
+                             "Map File Download Complete. Loading Map File..."}));
 }
 
 } // namespace

@@ -32,15 +32,37 @@ TEST(MapFileTest, ChecksumMatchesTheKnownAnswerVectors)
 TEST(MapFileTest, ServerNamesThatCouldLeaveTheFolderAreRefused)
 {
     // Windows' rules hold on every platform: devices, forbidden characters, a trailing dot or space.
-    for (const char* bad : {"", "../x", "a/b", "a\\b", "C:x", "..", "x..y", "con", "Nul.txt", "lpt1", "COM9.lvl",
-                            "aux .txt", "map.lvl.", "map.lvl ", "a*b", "a?b", "a|b", "a\"b", "a<b", "tab\tname"})
+    for (const char* bad : {"",        "../x", "a/b",      "a\\b",      "C:x",      "..",          "x..y",   "con",
+                            "Nul.txt", "lpt1", "COM9.lvl", "aux .txt",  "map.lvl.", "map.lvl ",    "a*b",    "a?b",
+                            "a|b",     "a\"b", "a<b",      "tab\tname", "COM\xB9",  "lpt\xB2.txt", "Com\xB3"})
         EXPECT_FALSE(IsSafeServerFileName(bad)) << bad;
     for (const char* good : {"news.txt", "duel.lvl", ".hidden", "a.b.c", "console.txt", "com10", "my map.lvl"})
         EXPECT_TRUE(IsSafeServerFileName(good)) << good;
     // Names a pushed file may not take: our own files and runnable ones.
-    for (const char* reserved : {"Ignore.txt", "EVENT.TXT", "quillon", "evil.DLL", "x.exe"})
+    for (const char* reserved : {"Ignore.txt",
+                                 "EVENT.TXT",
+                                 "quillon",
+                                 "evil.DLL",
+                                 "x.exe",
+                                 "a.url",
+                                 "a.HTA",
+                                 "a.js",
+                                 "a.jse",
+                                 "a.wsf",
+                                 "a.wsh",
+                                 "a.cpl",
+                                 "a.reg",
+                                 "a.scf",
+                                 "a.msc",
+                                 "a.jar",
+                                 "a.appref-ms",
+                                 "a.library-ms",
+                                 "a.settingcontent-ms",
+                                 "a.lnk",
+                                 "a.ps1",
+                                 "a.vbe"})
         EXPECT_TRUE(IsReservedFileName(reserved)) << reserved;
-    for (const char* free : {"news.txt", "console.txt", "com10", "quillon.txt", "exe"})
+    for (const char* free : {"news.txt", "console.txt", "com10", "com\xB4", "quillon.txt", "exe", "a.json", "a.lvl"})
         EXPECT_FALSE(IsReservedFileName(free)) << free;
 }
 

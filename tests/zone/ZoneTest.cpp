@@ -4,9 +4,11 @@
 
 #include "support/ClientHarness.h"
 #include "support/SlotColours.h"
+#include "support/ZonePackets.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 namespace {
@@ -30,17 +32,6 @@ protected:
     std::vector<std::string> Lines() { return h.Lines(); }
 
     std::vector<Packet> SentZone() { return h.TakeSentZone(); }
-
-    // A chat packet from the server (0x07), or to it (0x06) with the target's id.
-    static Packet ChatPacket(int kind, uint16_t id, const std::string& text, uint8_t type = 0x07)
-    {
-        Packet p(5);
-        p.WriteU8(type, 0);
-        p.WriteU8(uint8_t(kind), 1);
-        p.WriteU16(id, 3);
-        p.AppendBytes(text + std::string(1, '\0'));
-        return p;
-    }
 
     void Enter(const std::vector<PlayerRecord>& records) { Feed(EnteringPacket(records)); }
 
@@ -108,6 +99,23 @@ TEST_F(ChatTest, ControlCharactersShowAsAVisibleSignAndTheNameStillFindsItsPlaye
     SentZone();
     EXPECT_TRUE(h->Submit("/psst", std::string("Ev\xA4il\xA4")));
     EXPECT_EQ(SentZone(), ChatOut(kChatPrivate, 6, "psst"));
+
+    // DEL and the five bytes Windows-1252 leaves undefined show as the sign too; the rest of
+    // the upper half is text, in the window and the player list alike.
+    Shown();
+    Enter({{7, "Z\x7F\x81\x8D\x8F\x90\x9Dz"}});
+    EXPECT_EQ(Receive(kChatPublic, 7, "a\x7F\x81\x8D\x8F\x90\x9D \x80\x8E\x9F\xA0\xE9\xFF and eight more bytes"),
+              From(kChatPublic, "Z\xA4\xA4\xA4\xA4\xA4\xA4z",
+                   "a\xA4\xA4\xA4\xA4\xA4\xA4 \x80\x8E\x9F\xA0\xE9\xFF and eight more bytes"));
+    EXPECT_EQ(h.users.Names().back(), "Z\xA4\xA4\xA4\xA4\xA4\xA4z");
+
+    // One line shows 4 KiB of what was said at most, and says how much more there was.
+    for (const size_t size : {4096, 5000}) {
+        for (const Packet& piece : BigChunkPieces(ChatPacket(kChatPublic, 3, std::string(size, 'w'))))
+            Feed(piece);
+        const std::string more = size > 4096 ? " (904 more bytes not shown)" : "";
+        EXPECT_EQ(Shown(), From(kChatPublic, "Bob", std::string(4096, 'w') + more)) << size;
+    }
 }
 
 // "bob" is ignored; each kind looks for the sender's name in its own place.
@@ -275,7 +283,16 @@ TEST_F(RosterTest, ABurstOfOwnMovesRecoloursTheListOncePerTick)
     EXPECT_EQ(h.Z().players.Get(1)->frequency, 10);
 }
 
-using LoginTest = ZoneTest;
+class LoginTest : public ZoneTest {
+protected:
+    // The user enters an arena again ("?go"); an "arena entered" counts once for each entry.
+    void NewEntry()
+    {
+        EXPECT_TRUE(h->Submit("?go", {}));
+        SentZone();
+        Lines();
+    }
+};
 
 TEST_F(LoginTest, AcceptingResponsesEnterTheArenaAndRefusalsDisconnectForGood)
 {
@@ -328,11 +345,60 @@ TEST_F(LoginTest, AcceptingResponsesEnterTheArenaAndRefusalsDisconnectForGood)
     }
 }
 
+// A server that says the same thing again and again gets one answer: the login is
+// answered once, an arena entered once, a small file sent once while its answer is
+// on its way; so nothing it repeats can trip the flood guard.
+TEST_F(LoginTest, AServerThatRepeatsItselfGetsOneAnswer)
+{
+    h.Make();
+    h.server.cipher.Stop();
+    h.Handshake();
+    Shown();
+    SentZone();
+    for (int i = 0; i < 1000; ++i)
+        Feed(HexPacket("0A 00"));
+    size_t entries = 0;
+    for (const Packet& p : SentZone())
+        entries += p.ReadU8(0) == 0x01;
+    EXPECT_EQ(entries, 1u);
+    EXPECT_EQ(Lines(), std::vector<std::string>{"Login Successfull."});
+
+    Write(Settings::UserAuto, "?nopubchat");
+    for (int i = 0; i < 5; ++i)
+        Feed(HexPacket("02"));
+    EXPECT_EQ(Lines(), std::vector<std::string>{"Public chat Disabled."});
+
+    std::filesystem::create_directories(h.folder.Path() + "Files");
+    WriteWholeFile(h.folder.Path() + "Files/small.dat", std::string(400, 's'));
+    Packet request(273);
+    request.WriteU8(0x19, 0);
+    request.WriteText("small.dat", 1, 256);
+    request.WriteText("up.dat", 257, 16);
+    auto answers = [&] {
+        std::vector<uint32_t> numbers;
+        for (const Packet& p : h.TakeSent())
+            if (p.Size() > 7 && p.ReadU8(1) == 0x03 && p.ReadU8(6) == 0x16)
+                numbers.push_back(p.ReadU32(2));
+        return numbers;
+    };
+    for (int i = 0; i < 50; ++i)
+        Feed(request);
+    const std::vector<uint32_t> first = answers();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_FALSE(h->Link().FloodStopped());
+    Packet ack = HexPacket("0004 00000000");
+    ack.WriteU32(first[0], 2);
+    Feed(ack);
+    Feed(request);
+    EXPECT_EQ(answers().size(), 1u) << "acknowledged, it may be asked for again";
+}
+
 TEST_F(LoginTest, ArenaEnteredStartsThePeriodicWorkAndRunsTheAutomationReadAfresh)
 {
     Write(Settings::UserChats, "1;2");
     // "/" separates; a "\" only once no "/" is left.
     Write(Settings::UserAuto, "first\\inner/?nopubchat/?lag//?nochat 2\\last");
+    NewEntry();
     Feed(HexPacket("02"));
     EXPECT_TRUE(h.Z().InArena());
     for (const Connection::Job job : {Connection::kPositionJob, Connection::kSyncJob, Connection::kChunkJob})
@@ -348,6 +414,7 @@ TEST_F(LoginTest, ArenaEnteredStartsThePeriodicWorkAndRunsTheAutomationReadAfres
     // Found in use: "?go" in the automation left the client marked in the arena it had just left.
     Write(Settings::UserChats, "");
     Write(Settings::UserAuto, "?go duel");
+    NewEntry();
     Feed(HexPacket("02"));
     EXPECT_FALSE(h.Z().InArena());
     EXPECT_FALSE(h->Link().JobOn(Connection::kPositionJob));
