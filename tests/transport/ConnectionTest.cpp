@@ -439,6 +439,7 @@ TEST_F(ConnectionTest, ReliablePacketsReleasedAfterAGapShareTheTicksBudget)
     ServerSends(Numbered("0003", 0, numbered(0)));
     EXPECT_GT(listener.zone.size(), 1u);
     EXPECT_LE(listener.zone.size(), 16u);
+    EXPECT_GT(link->Reliable().HeldCount(), 20u) << "not all released at once into the queue";
     Ticks(10);
     ASSERT_EQ(listener.zone.size(), 41u);
     for (uint32_t n = 0; n <= 40; ++n)
