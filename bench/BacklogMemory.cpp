@@ -4,6 +4,7 @@
 // timer shows them (Print, then FlushOneLine). Prints the resident set size
 // from /proc/self/status before, when the limit is first reached and at the end,
 // then how long a change of the chat font takes until it shows.
+#include "ProcStatus.h"
 #include "app/ChatApp.h"
 #include "app/ChatFrame.h"
 #include "app/ChatView.h"
@@ -19,24 +20,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 const long kLines = std::getenv("QUILLON_BACKLOG_LINES") ? std::atol(std::getenv("QUILLON_BACKLOG_LINES")) : 1000000;
-
-// A value of /proc/self/status in KiB.
-long StatusKiB(const std::string& key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, key.size() + 1, key + ":") == 0)
-            return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
-    return -1;
-}
 
 void Settle()
 {

@@ -10,6 +10,7 @@
 // one more piece, a font two points larger until it shows with the final scroll
 // range, and the longest single event-loop step while a line of one WORD_KIB
 // word arrives, is shown and is paged through. Needs an X display.
+#include "ProcStatus.h"
 #include "app/ChatView.h"
 #include "app/WxText.h"
 #include "console/LineStore.h"
@@ -25,7 +26,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,16 +34,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-long StatusKiB(const std::string& key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, key.size() + 1, key + ":") == 0)
-            return std::strtol(line.c_str() + key.size() + 1, nullptr, 10);
-    return -1;
-}
 
 // Runs the event loop dry and gives the longest single step of it.
 double Settle()
@@ -69,8 +59,8 @@ std::string ChatLine(long i)
            " of the conversation, about as long as chat usually is";
 }
 
-const Rgb kSlots[] = {{0, 255, 0},   {160, 160, 255}, {160, 160, 255}, {255, 255, 0}, {160, 160, 255},
-                      {0, 255, 0},   {255, 0, 0},     {0, 255, 0},     {255, 0, 0},   {255, 128, 0}};
+const Rgb kSlots[] = {{0, 255, 0}, {160, 160, 255}, {160, 160, 255}, {255, 255, 0}, {160, 160, 255},
+                      {0, 255, 0}, {255, 0, 0},     {0, 255, 0},     {255, 0, 0},   {255, 128, 0}};
 
 class Candidate {
 public:

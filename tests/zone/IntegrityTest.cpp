@@ -114,6 +114,29 @@ TEST(IntegrityTest, EachChecksumGivesTheKnownAnswers)
                         "0F00 00"));
 }
 
+Packet MapInformation(const std::string& name, uint32_t checksum)
+{
+    Packet information = HexPacket("29");
+    information.Append(Packet(20));
+    information.WriteText(name, 1, 16);
+    information.WriteU32(checksum, 17);
+    return information;
+}
+
+Packet MapFilePacket(const std::string& name, const std::string& map)
+{
+    uLongf size = compressBound(uLong(map.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(map.data()),
+              uLong(map.size()), 9);
+    packed.resize(size);
+    Packet file = HexPacket("2A");
+    file.Append(Packet(16));
+    file.WriteText(name, 1, 16);
+    file.AppendBytes(packed);
+    return file;
+}
+
 Packet Request(uint32_t key)
 {
     Packet request(17);
@@ -161,19 +184,8 @@ TEST(IntegrityAnswerTest, TheZoneAnswersWhatNeedsAnAnswerWhenItCan)
     EXPECT_EQ(sent[0].SubRange(17, 31), Packet(14));
     EXPECT_EQ(sent[0].SubRange(31, 0), pings);
 
-    uLongf size = compressBound(uLong(kMapA.size()));
-    std::string packed(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(kMapA.data()),
-              uLong(kMapA.size()), 9);
-    packed.resize(size);
-    Packet information = HexPacket("29");
-    information.Append(Packet(20));
-    information.WriteText("a.lvl", 1, 16);
-    information.WriteU32(Checksum(kMapA), 17);
-    Packet file = HexPacket("2A");
-    file.Append(Packet(16));
-    file.WriteText("a.lvl", 1, 16);
-    file.AppendBytes(packed);
+    const Packet information = MapInformation("a.lvl", Checksum(kMapA));
+    const Packet file = MapFilePacket("a.lvl", kMapA);
     for (const uint32_t wait : {1400u, 1600u}) {
         SCOPED_TRACE(wait);
         std::filesystem::remove_all(h.folder.Path() + "Maps/a.lvl");
@@ -192,29 +204,6 @@ TEST(IntegrityAnswerTest, TheZoneAnswersWhatNeedsAnAnswerWhenItCan)
         EXPECT_TRUE(h->Submit("?go", {}));              // a new arena entry: nothing kept
         h.ServerSends(HexPacket("02"));
     }
-}
-
-Packet MapInformation(const std::string& name, uint32_t checksum)
-{
-    Packet information = HexPacket("29");
-    information.Append(Packet(20));
-    information.WriteText(name, 1, 16);
-    information.WriteU32(checksum, 17);
-    return information;
-}
-
-Packet MapFilePacket(const std::string& name, const std::string& map)
-{
-    uLongf size = compressBound(uLong(map.size()));
-    std::string packed(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(map.data()),
-              uLong(map.size()), 9);
-    packed.resize(size);
-    Packet file = HexPacket("2A");
-    file.Append(Packet(16));
-    file.WriteText(name, 1, 16);
-    file.AppendBytes(packed);
-    return file;
 }
 
 // A server naming map after map gets one download an arena entry, and Maps/ gains
