@@ -2,6 +2,7 @@
 
 #include "zone/TextFile.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -61,6 +62,12 @@ std::string WithSeparator(std::string folder)
 
 std::string UserDataFolder()
 {
+#ifdef _WIN32
+    // %APPDATA%\Quillon, beside the settings the registry keeps for the same user.
+    const char* appData = std::getenv("APPDATA");
+    if (appData != nullptr && appData[0] != '\0')
+        return WithSeparator(appData) + "Quillon" + kPathSeparator;
+#endif
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg != nullptr && xdg[0] == '/')
         return WithSeparator(xdg) + "Quillon" + kPathSeparator;
@@ -69,17 +76,23 @@ std::string UserDataFolder()
            "Quillon" + kPathSeparator;
 }
 
+} // namespace
+
+// Tried for real, the same way on every platform: a file is made and removed.
+// Permission bits alone say yes on Windows and for an administrator everywhere.
 bool CanWriteIn(const std::string& folder)
 {
-#ifdef _WIN32
-    (void)folder;
-    return true;
-#else
-    return access(folder.c_str(), W_OK) == 0;
-#endif
+    const std::string probe = WithSeparator(folder) + ".quillon-write-test-" + std::to_string(std::time(nullptr)) +
+                              "-" + std::to_string(std::rand());
+    std::FILE* file = std::fopen(probe.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fputc('q', file) != EOF;
+    const bool closed = std::fclose(file) == 0;
+    std::error_code ignored;
+    std::filesystem::remove(probe, ignored);
+    return written && closed;
 }
-
-} // namespace
 
 std::string ChooseProgramFolder(const std::string& executableFolder,
                                 const std::function<bool(const std::string&)>& writable)

@@ -5,11 +5,13 @@
 
 // Where the client keeps its files: beside the executable, or, when that folder
 // cannot be written (an installed program), the user's data folder
-// ($XDG_DATA_HOME/Quillon, by default ~/.local/share/Quillon), created on demand.
-// Ends in the path separator.
+// (%APPDATA%\Quillon on Windows; elsewhere $XDG_DATA_HOME/Quillon, by default
+// ~/.local/share/Quillon), created on demand. Ends in the path separator.
 std::string ChooseProgramFolder();
 std::string ChooseProgramFolder(const std::string& executableFolder,
                                 const std::function<bool(const std::string&)>& writable);
+// Whether a file can be made in the folder (one is made and removed to know).
+bool CanWriteIn(const std::string& folder);
 
 // The folder where every relative file of the client lives (Ignore.txt,
 // Event.txt, Logs, Maps, received files).

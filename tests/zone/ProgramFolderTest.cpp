@@ -29,6 +29,17 @@ TEST(ProgramFolderTest, AnInstalledProgramKeepsItsFilesInTheUsersDataFolder)
     unsetenv("XDG_DATA_HOME");
 }
 
+// Asked for real: a file is made and removed, so nothing is left behind.
+TEST(ProgramFolderTest, AFolderIsWritableWhenAFileCanBeMadeInIt)
+{
+    TempDir dir;
+    EXPECT_TRUE(CanWriteIn(dir.Path()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+    EXPECT_FALSE(CanWriteIn(dir.Path() + "missing"));
+    WriteWholeFile(dir.Path() + "plain", "a file, not a folder");
+    EXPECT_FALSE(CanWriteIn(dir.Path() + "plain"));
+}
+
 TEST(ProgramFolderTest, EventsAppendTimeStampedLinesAfterWhatWasThere)
 {
     TempDir dir;
