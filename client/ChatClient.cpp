@@ -5,6 +5,7 @@
 #include "console/PlayerMenu.h"
 #include "transport/UdpSocket.h"
 #include "zone/Settings.h"
+#include "zone/Transfers.h"
 
 #include <filesystem>
 #include <mutex>
@@ -137,6 +138,7 @@ void ChatClient::Step()
     if (connection_.PollReadable())
         connection_.ReceiveOne();
     connection_.Tick();
+    FinishMapDownload(zone_);
     output_.FlushOneLine();
 }
 

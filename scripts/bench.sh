@@ -328,6 +328,7 @@ if both:
 for bench, label in (("BM_WorstTickOwnMoves/InOneDatagram", "Longest tick: 74 moves of our own player in one datagram, 512 players listed"),
                      ("BM_WorstTickOwnMoves/ReassembledCluster", "Longest tick: an 8.4 KB cluster reassembled from chunks (1 200 own moves)"),
                      ("BM_WorstTickMapInformationAfterA64MiBMap", "Longest tick: 23 map-information packets after a 64 MiB map"),
+                     ("BM_WorstTickA64MiBMapDownloadedAndSaved", "Longest tick: a 64 MiB map downloaded from 131 big chunks, inflated, saved and taken in"),
                      ("BM_WorstTickMadeUpAcknowledgements", "Longest tick: 73 acknowledgements for numbers never sent, while 20 000 of ours wait"),
                      ("BM_WorstTickHeldPacketsCarryingAcknowledgements", "Longest tick: 1 023 held reliable packets of 70 acknowledgements each, released"),
                      ("BM_WorstTickOneWordOf512KiB", "Longest tick or page: a public chat line of one 512 KiB word from 1 049 big chunks, shown and paged through 100 times")):

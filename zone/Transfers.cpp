@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -202,39 +203,70 @@ void HandleMapFile(Zone& zone, const Packet& packet)
         FailAndDisconnect(zone, "Fatal Error: Could not create Local Map File.");
         return;
     }
-    std::string map;
+    // Inflated, saved and read on a thread of its own: a map of 64 MiB held the
+    // window for over half a second. FinishMapDownload takes the result in.
+    auto job = std::make_shared<Zone::MapJob>();
     const uint32_t size = packet.Size();
-    const bool inflated =
-        size > kMapDataOffset && InflateZlib(packet.ByteAt(kMapDataOffset), size - kMapDataOffset, map, kMaxMapBytes);
-    if (!inflated) {
+    if (size > kMapDataOffset)
+        job->packed.assign(reinterpret_cast<const char*>(packet.ByteAt(kMapDataOffset)), size - kMapDataOffset);
+    job->name = name;
+    job->path = path;
+    job->budgetLeft = zone.mapSaveBudget > zone.mapBytesSaved ? zone.mapSaveBudget - zone.mapBytesSaved : 0;
+    job->tiles = zone.tiles;
+    job->arena = zone.mapArena;
+    zone.mapJob = job;
+    std::thread([job] {
+        job->inflated = !job->packed.empty() && InflateZlib(reinterpret_cast<const uint8_t*>(job->packed.data()),
+                                                            job->packed.size(), job->map, kMaxMapBytes);
+        job->packed = std::string();
+        if (job->inflated) {
+            job->withinBudget = job->map.size() <= job->budgetLeft;
+            job->saved = job->withinBudget && SaveMap(job->path, job->map);
+            job->stamp = job->saved ? MapFileNow(job->path) : Zone::MapFileState{};
+            LoadTiles(job->map, job->tiles);
+            BuildCheckGrid(job->map, job->check);
+            job->sum = Checksum(job->map);
+        }
+        job->size = job->map.size();
+        job->map = std::string();
+        job->done.store(true, std::memory_order_release);
+    }).detach();
+}
+
+void FinishMapDownload(Zone& zone)
+{
+    if (!zone.mapJob || !zone.mapJob->done.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<Zone::MapJob> job = std::move(zone.mapJob);
+    if (job->arena != zone.mapArena)
+        return; // the arena was left meanwhile
+    if (!job->inflated) {
         FailAndDisconnect(zone, "Unable to Decompress Server Map File.");
         return;
     }
     // Chat needs no tile grid: a map that cannot be saved is used from memory, as
     // is every map once the maps saved this run have reached their budget.
-    const bool withinBudget = zone.mapBytesSaved + map.size() <= zone.mapSaveBudget;
-    if (!withinBudget && !zone.mapBudgetSaid) {
+    if (!job->withinBudget && !zone.mapBudgetSaid) {
         zone.White("The maps saved this session have reached their limit (256 MiB); further maps are used from "
                    "memory only.");
         zone.mapBudgetSaid = true;
         zone.map.unsavedSaid = true;
     }
-    const bool saved = withinBudget && SaveMap(path, map);
-    if (saved)
-        zone.mapBytesSaved += map.size();
-    if (!saved && !zone.map.unsavedSaid) {
+    if (job->saved)
+        zone.mapBytesSaved += job->size;
+    if (!job->saved && !zone.map.unsavedSaid) {
         zone.White("Could not save the Map File; it is used from memory for this session.");
         zone.map.unsavedSaid = true;
     }
     zone.White("Map File Download Complete. Loading Map File...");
-    LoadTiles(map, zone.tiles);
-    BuildCheckGrid(map, zone.checkGrid);
+    zone.tiles = std::move(job->tiles);
+    zone.checkGrid = std::move(job->check);
     // What was just written need not be read again when the server names it.
-    zone.map.loaded = saved ? MapFileNow(path) : Zone::MapFileState{};
+    zone.map.loaded = job->stamp;
     zone.map.checked = zone.map.loaded;
-    zone.map.checkedSum = Checksum(map);
-    zone.map.inMemory = saved ? std::string() : name;
-    zone.map.inMemorySum = zone.map.checkedSum;
+    zone.map.checkedSum = job->sum;
+    zone.map.inMemory = job->saved ? std::string() : job->name;
+    zone.map.inMemorySum = job->sum;
     AnswerWaitingIntegrityRequest(zone);
 }
 

@@ -9,6 +9,8 @@ class Packet;
 // different local copy is asked for (0x0C) and arrives compressed (0x2A).
 void HandleMapInformation(Zone& zone, const Packet& packet);
 void HandleMapFile(Zone& zone, const Packet& packet);
+// Takes in a downloaded map once its thread is done with it; once a tick.
+void FinishMapDownload(Zone& zone);
 
 // Whole files both ways: the server pushes one (0x10) or asks for one (0x19),
 // which goes back as 0x16.

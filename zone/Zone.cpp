@@ -94,6 +94,7 @@ void Zone::ForgetArenaMap()
 {
     map.requested.clear();
     map.inMemory.clear();
+    ++mapArena;
     map.loaded = {};
     checkGrid.Clear();
     waitingCheck = {};

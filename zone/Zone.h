@@ -6,9 +6,11 @@
 #include "zone/PrivateReplies.h"
 #include "zone/ReceptionFilters.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 
 class ProgramFolder;
@@ -64,6 +66,22 @@ public:
         std::string inMemory;
         uint32_t inMemorySum = 0;
     } map;
+    // A downloaded map on its way through a thread of its own: inflated, saved and
+    // read there; what it gives is taken in by FinishMapDownload.
+    struct MapJob {
+        std::string packed, name, path;
+        uint64_t budgetLeft = 0;
+        uint64_t arena = 0;
+        TileGrid tiles, check;
+        std::string map;
+        bool inflated = false, withinBudget = false, saved = false;
+        size_t size = 0;
+        uint32_t sum = 0;
+        MapFileState stamp;
+        std::atomic<bool> done{false};
+    };
+    std::shared_ptr<MapJob> mapJob;
+    uint64_t mapArena = 0; // counts the arenas left: a map for one left behind is dropped
     // The arena map as the integrity check sees it, and a check that waits for the map.
     TileGrid checkGrid;
     struct WaitingCheck {

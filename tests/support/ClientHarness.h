@@ -8,8 +8,10 @@
 #include "support/MemorySettings.h"
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Packets written as hex ("00 03 01000000 07"); spaces are ignored.
@@ -96,8 +98,8 @@ public:
         client.reset();
         auto fake = std::make_unique<FakeSocket>();
         socket = server.socket = fake.get();
-        client = std::make_unique<ChatClient>(view, users, settings, programFolder_, std::move(fake), clock,
-                                              [] { return kClientKey; }, resolver);
+        client = std::make_unique<ChatClient>(
+            view, users, settings, programFolder_, std::move(fake), clock, [] { return kClientKey; }, resolver);
     }
 
     ChatClient& operator*() { return *client; }
@@ -123,6 +125,17 @@ public:
             ServerSends(p);
         TakeSent();
         Lines();
+    }
+
+    // Steps until a downloaded map is taken in: it is inflated, saved and read on a
+    // thread of its own, so this waits on the real clock, at most a few seconds.
+    void AwaitMap()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (Z().mapJob && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            client->Step();
+        }
     }
 
     // One datagram from the server, received at once.
