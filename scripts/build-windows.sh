@@ -2,8 +2,8 @@
 # Cross-builds Quillon for 64-bit Windows on Debian 12, as root (or through sudo).
 #
 #   scripts/build-windows.sh          packages, wxWidgets for MSW (cached), quillon.exe,
-#                                     quillon-zone-sim.exe and the zip
-#   scripts/build-windows.sh --test   the same, then the smoke test under Wine
+#                                     quillon-zone-sim.exe, the zip and the installer
+#   scripts/build-windows.sh --test   the same, then the smoke tests of both under Wine
 #   scripts/build-windows.sh --wx     packages and the wxWidgets build only
 #
 # Everything comes from Debian's own packages: the MinGW-w64 cross compiler, its zlib,
@@ -36,7 +36,7 @@ say() { printf '== %s\n' "$*"; }
 
 # --- packages -----------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
-    wine wine64 xvfb xauth xdotool imagemagick dpkg-dev cmake make zip file)
+    wine wine64 xvfb xauth xdotool imagemagick dpkg-dev cmake make zip file nsis)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
@@ -107,17 +107,28 @@ cmake --build "$out/quillon" -j"$(nproc)" >"$out/build.log" 2>&1 || { grep -E 'e
 $host-strip "$out/quillon/app/quillon.exe" "$out/quillon/tools/zone-sim/quillon-zone-sim.exe"
 say "built in $(( $(date +%s) - start )) s: $(du -h "$out/quillon/app/quillon.exe" | cut -f1) quillon.exe"
 
-# --- the zip --------------------------------------------------------------------
+# --- the zip and the installer ----------------------------------------------------
+# Both hold the same files; the installer adds its uninstaller, the Start menu entry
+# and the entry under "Apps & features".
 version=$(sed -n 's/^project(Quillon VERSION \([0-9.]*\).*/\1/p' "$root_dir/CMakeLists.txt")
 package=quillon-$version-windows-x64
+setup=quillon-$version-setup.exe
 wx_src=$(ls -d "$out"/src/wxwidgets3.2-*/ | head -1)
-rm -rf "$out/$package" "$out/$package.zip"
+rm -rf "$out/$package" "$out/$package.zip" "$out/$setup"
 mkdir -p "$out/$package"
-cp "$out/quillon/app/quillon.exe" "$root_dir/README.md" "$out/$package/"
+cp "$out/quillon/app/quillon.exe" "$out/quillon/tools/zone-sim/quillon-zone-sim.exe" "$out/$package/"
+# Windows users read README.txt with Windows line ends; README.md is the project's.
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root_dir/resources/windows/README.txt" >"$out/$package/README.txt"
 cat "$wx_src/docs/licence.txt" "$wx_src/docs/lgpl.txt" >"$out/$package/LICENCE-wxWidgets.txt"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$out/$package/LICENCE-zlib.txt"
 (cd "$out" && zip -q -r -X "$package.zip" "$package")
-say "package: $out/$package.zip ($(du -h "$out/$package.zip" | cut -f1))"
+say "portable zip: $out/$package.zip ($(du -h "$out/$package.zip" | cut -f1))"
+
+stage=$out/installer-stage
+rm -rf "$stage" && cp -r "$out/$package" "$stage" && cp "$root_dir/resources/quillon.ico" "$stage/"
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out/$setup" \
+    "$root_dir/resources/windows/installer.nsi" >"$out/makensis.log" 2>&1 || { cat "$out/makensis.log"; exit 1; }
+say "installer: $out/$setup ($(du -h "$out/$setup" | cut -f1))"
 
 # --- the smoke test under Wine -----------------------------------------------------
 if [ "$run_test" -eq 1 ]; then
@@ -125,4 +136,8 @@ if [ "$run_test" -eq 1 ]; then
     xvfb-run -a -s "-screen 0 1024x768x24" "$root_dir/tests/windows/WineSmoke.sh" \
         "$out/quillon/app/quillon.exe" "$out/quillon/tools/zone-sim/quillon-zone-sim.exe" "$out/smoke" \
         "$out/smoke/screen.png"
+    say "the installer under Wine"
+    xvfb-run -a -s "-screen 0 1024x768x24" "$root_dir/tests/windows/WineInstall.sh" \
+        "$out/$setup" "$out/quillon/tools/zone-sim/quillon-zone-sim.exe" "$out/install-test" \
+        "$out/install-test/screen.png"
 fi

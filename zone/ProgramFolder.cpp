@@ -97,10 +97,11 @@ bool CanWriteIn(const std::string& folder)
 std::string ChooseProgramFolder(const std::string& executableFolder,
                                 const std::function<bool(const std::string&)>& writable)
 {
-    if (writable(executableFolder))
+    std::error_code ignored;
+    const bool installed = std::filesystem::exists(executableFolder + kUninstallerName, ignored);
+    if (!installed && writable(executableFolder))
         return executableFolder;
     const std::string data = UserDataFolder();
-    std::error_code ignored;
     std::filesystem::create_directories(data, ignored);
     return data;
 }

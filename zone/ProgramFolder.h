@@ -3,13 +3,16 @@
 #include <functional>
 #include <string>
 
-// Where the client keeps its files: beside the executable, or, when that folder
-// cannot be written (an installed program), the user's data folder
-// (%APPDATA%\Quillon on Windows; elsewhere $XDG_DATA_HOME/Quillon, by default
-// ~/.local/share/Quillon), created on demand. Ends in the path separator.
+// Where the client keeps its files: beside the executable (the portable copy), or
+// the user's data folder (%APPDATA%\Quillon on Windows; elsewhere
+// $XDG_DATA_HOME/Quillon, by default ~/.local/share/Quillon), created on demand,
+// for an installed program: one whose folder cannot be written, or one the
+// installer put there (its uninstaller lies beside it). Ends in the path separator.
 std::string ChooseProgramFolder();
 std::string ChooseProgramFolder(const std::string& executableFolder,
                                 const std::function<bool(const std::string&)>& writable);
+// The uninstaller the Windows installer leaves in the program's folder.
+inline constexpr const char* kUninstallerName = "uninstall.exe";
 // Whether a file can be made in the folder (one is made and removed to know).
 bool CanWriteIn(const std::string& folder);
 

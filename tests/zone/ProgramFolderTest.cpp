@@ -29,6 +29,19 @@ TEST(ProgramFolderTest, AnInstalledProgramKeepsItsFilesInTheUsersDataFolder)
     unsetenv("XDG_DATA_HOME");
 }
 
+// A per-user install can be written, yet its files belong in the user's folder,
+// where the uninstaller leaves them alone.
+TEST(ProgramFolderTest, ACopyWithItsUninstallerBesideItIsAnInstalledOne)
+{
+    TempHome home;
+    unsetenv("XDG_DATA_HOME");
+    TempDir program;
+    const auto writable = [](const std::string&) { return true; };
+    EXPECT_EQ(ChooseProgramFolder(program.Path(), writable), program.Path());
+    WriteWholeFile(program.Path() + "uninstall.exe", "MZ");
+    EXPECT_EQ(ChooseProgramFolder(program.Path(), writable), home.Path() + ".local/share/Quillon/");
+}
+
 // Asked for real: a file is made and removed, so nothing is left behind.
 TEST(ProgramFolderTest, AFolderIsWritableWhenAFileCanBeMadeInIt)
 {
