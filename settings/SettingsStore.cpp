@@ -123,3 +123,12 @@ bool SettingsStore::WriteBool(const std::string& group, const std::string& key, 
 {
     return Write(group, key, value);
 }
+
+bool SettingsStore::DeleteGroup(const std::string& group)
+{
+    const std::unique_ptr<wxConfigBase> store = MakeStore();
+    const bool ok = !store->HasGroup("/" + ToWx(group)) || store->DeleteGroup("/" + ToWx(group));
+    const bool flushed = store->Flush();
+    KeepPrivate();
+    return flushed && ok;
+}

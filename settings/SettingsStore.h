@@ -22,4 +22,5 @@ public:
     bool WriteString(const std::string& group, const std::string& key, const std::string& value) override;
     bool WriteInteger(const std::string& group, const std::string& key, int32_t value) override;
     bool WriteBool(const std::string& group, const std::string& key, bool value) override;
+    bool DeleteGroup(const std::string& group) override;
 };

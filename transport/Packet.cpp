@@ -156,19 +156,19 @@ std::string Packet::HexDump(bool fromServer) const
     return out;
 }
 
-void Packet::Log(bool fromServer) const
+void Packet::Log(bool fromServer, const std::string& path) const
 {
     // The server decides how often and how much we log; the file stops growing
     // short of this size. A row of 16 bytes takes at most 100 characters.
     // A file not there yet counts as empty: the first block is capped as well.
     std::error_code missing;
-    uint64_t size = std::filesystem::file_size("Packet.log", missing);
+    uint64_t size = std::filesystem::file_size(path, missing);
     if (missing)
         size = 0;
     const uint64_t blockAtMost = (uint64_t(Size()) / 16 + 1) * 100 + 20;
     if (size + blockAtMost > kMaxPacketLogBytes)
         return;
-    FILE* file = std::fopen("Packet.log", "ab");
+    FILE* file = std::fopen(path.c_str(), "ab");
     if (!file)
         return;
     const std::string block = HexDump(fromServer);

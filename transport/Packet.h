@@ -48,10 +48,10 @@ public:
     // Writes no terminator; maxLength 0 means the whole text.
     void WriteText(const std::string& text, uint32_t offset, uint32_t maxLength);
 
-    // Appends a hex dump of the packet to Packet.log in the working directory,
-    // unless the file has reached kMaxPacketLogBytes.
+    // Appends a hex dump of the packet to a file (by default Packet.log in the
+    // working directory), unless the file has reached kMaxPacketLogBytes.
     static constexpr uintmax_t kMaxPacketLogBytes = uintmax_t(64) << 20;
-    void Log(bool fromServer) const;
+    void Log(bool fromServer, const std::string& path = "Packet.log") const;
     // The same block as text, for anything that wants it without the file.
     std::string HexDump(bool fromServer) const;
 

@@ -76,7 +76,7 @@ void SendLeaveArena(Zone& zone)
 
 void HandleArenaList(Zone& zone, const Packet& packet)
 {
-    packet.Log(true);
+    packet.Log(true, zone.packetLog);
     ZoneConsole& output = zone.Console();
     ForEachPiece(packet, [&output](const std::string& piece) { output.Print(piece, kSlotGreen, false); });
     output.Print(std::string(), kSlotGreen, true);

@@ -16,6 +16,8 @@ public:
     virtual bool WriteString(const std::string& group, const std::string& key, const std::string& value) = 0;
     virtual bool WriteInteger(const std::string& group, const std::string& key, int32_t value) = 0;
     virtual bool WriteBool(const std::string& group, const std::string& key, bool value) = 0;
+    // Removes a group and every key in it.
+    virtual bool DeleteGroup(const std::string& group) = 0;
 };
 
 // Every key the program stores, with its default, named once.

@@ -102,6 +102,8 @@ public:
     uint64_t mapBytesSaved = 0;
     uint64_t mapSaveBudget = uint64_t(256) << 20;
     bool mapBudgetSaid = false;
+    // Where the arena list's hex dump goes; each zone of a window has its own.
+    std::string packetLog = "Packet.log";
 
     uint16_t OwnPlayerId() const { return ownPlayerId_; }
     void SetOwnPlayerId(uint16_t id) { ownPlayerId_ = id; }

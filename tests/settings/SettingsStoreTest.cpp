@@ -1,6 +1,7 @@
 #include "settings/SettingsStore.h"
 
 #include "support/TempDir.h"
+#include "zone/ZoneList.h"
 
 #include <gtest/gtest.h>
 
@@ -74,3 +75,30 @@ TEST(SettingsStoreTest, ValuesReadBackAsTypedAndTheFileHoldsTheirCharacters)
 }
 
 } // namespace
+
+// The Server List over the real file: what a user opening ~/.Quillon would find.
+TEST(SettingsStoreTest, SavedZonesAreGroupsOfTheFileAndARemovedOneLeavesNoTrace)
+{
+    TempHome home;
+    SettingsStore settings;
+    settings.WriteString("Server", "Name", "Home");
+    ZoneEntry away;
+    away.name = "Away";
+    away.userName = "Roamer";
+    away.ip = "192.0.2.7";
+    away.port = "5001";
+    ZoneList::Add(settings, away);
+    ZoneEntry third = away;
+    third.name = "Third";
+    ZoneList::Add(settings, third);
+    const std::string text = ReadWholeFile(home.Path() + ".Quillon");
+    EXPECT_NE(text.find("[Zones]\nCount=2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Zone1]\nName=Away\nUserName=Roamer\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Server]\nName=Home\n"), std::string::npos) << text;
+
+    ZoneList::Remove(settings, 1);
+    const std::string after = ReadWholeFile(home.Path() + ".Quillon");
+    EXPECT_EQ(after.find("[Zone2]"), std::string::npos) << after;
+    EXPECT_EQ(SettingsStore().ReadString("Zone1", "Name", ""), "Third");
+    EXPECT_TRUE(settings.DeleteGroup("NeverThere"));
+}

@@ -35,6 +35,15 @@ public:
         return WriteInteger(group, key, value ? 1 : 0);
     }
 
+    bool DeleteGroup(const std::string& group) override
+    {
+        const std::string prefix = group + "/";
+        for (auto it = values_.lower_bound(prefix); it != values_.end() && it->first.compare(0, prefix.size(), prefix) == 0;)
+            it = values_.erase(it);
+        return true;
+    }
+    bool Has(const std::string& group, const std::string& key) const { return values_.count(group + "/" + key) != 0; }
+
 private:
     std::map<std::string, std::string> values_;
 };
