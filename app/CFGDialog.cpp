@@ -3,6 +3,7 @@
 #include "app/FixedDialog.h"
 #include "settings/SettingsStore.h"
 #include "app/WxText.h"
+#include "zone/ZoneList.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -19,16 +20,24 @@ wxBEGIN_EVENT_TABLE(CFGDialog, wxDialog)
 wxEND_EVENT_TABLE();
 // clang-format on
 
-CFGDialog::CFGDialog(SettingsStore& settings)
+namespace {
+// The fields of the first zone and the keys they show.
+constexpr std::pair<int, Settings::TextKey> kZoneFields[] = {
+    {CFGDialog::kIdUsername, Settings::UserName},     {CFGDialog::kIdPassword, Settings::UserPassword},
+    {CFGDialog::kIdServerName, Settings::ServerName}, {CFGDialog::kIdServerIP, Settings::ServerIP},
+    {CFGDialog::kIdServerPort, Settings::ServerPort}, {CFGDialog::kIdArena, Settings::ArenaName},
+    {CFGDialog::kIdChats, Settings::UserChats},       {CFGDialog::kIdAuto, Settings::UserAuto},
+};
+} // namespace
+
+CFGDialog::CFGDialog(SettingsStore& settings, std::function<void(wxWindow& parent)> showServerList)
     : wxDialog(nullptr, kIdDialog, "Quillon Configuration", wxDefaultPosition, wxSize(300, 350), kFixedDialogStyle,
                "CFGDialog"),
-      settings_(settings)
+      settings_(settings), serverList_(std::move(showServerList))
 {
-    // Each field shows what is stored; the dialog shows a missing key as empty,
-    // whatever default its reader elsewhere falls back to.
-    auto field = [this](int id, int width, long style, const char* name, const Settings::TextKey& key) {
-        const wxString value = BytesToWx(settings_.ReadString(key.group, key.key, ""));
-        return new wxTextCtrl(this, id, value, wxDefaultPosition, wxSize(width, -1), style, wxDefaultValidator, name);
+    auto field = [this](int id, int width, long style, const char* name, const Settings::TextKey&) {
+        return new wxTextCtrl(this, id, wxEmptyString, wxDefaultPosition, wxSize(width, -1), style,
+                              wxDefaultValidator, name);
     };
     auto label = [this](int id, const char* text, const char* name) {
         return new wxStaticText(this, id, text, wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT, name);
@@ -66,11 +75,12 @@ CFGDialog::CFGDialog(SettingsStore& settings)
     auto* cancel = new wxButton(this, kIdCancel, "Cancel", wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                                 "Btn_Cancel");
     CancelOnEscape(*this, kIdCancel);
+    // Enter in any field is OK.
+    ok->SetDefault();
     auto* serverList = new wxButton(this, kIdServerList, "Server List", wxDefaultPosition, wxDefaultSize, 0,
                                     wxDefaultValidator, "Btn_ServerList");
     autoConnect_ = new wxCheckBox(this, kIdAutoConnect, "AutoConnect: ", wxDefaultPosition, wxDefaultSize, 0,
                                   wxDefaultValidator, "Chk_AutoConnect");
-    autoConnect_->SetValue(Settings::Read(settings_, Settings::ServerAutoConnect));
     notify_ = new wxCheckBox(this, kIdNotify, "Notify me of mentions", wxDefaultPosition, wxDefaultSize, 0,
                              wxDefaultValidator, "Chk_Notify");
     notify_->SetValue(Settings::Read(settings_, Settings::WindowNotify));
@@ -119,6 +129,16 @@ CFGDialog::CFGDialog(SettingsStore& settings)
     column->Add(warning, 0, wxALIGN_CENTRE | wxALL, 8);
     column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
     SetSizerAndFit(column);
+    LoadZoneFields();
+}
+
+// Each field shows what is stored; the dialog shows a missing key as empty,
+// whatever default its reader elsewhere falls back to.
+void CFGDialog::LoadZoneFields()
+{
+    for (const auto& [id, key] : kZoneFields)
+        static_cast<wxTextCtrl*>(FindWindow(id))->ChangeValue(BytesToWx(settings_.ReadString(key.group, key.key, "")));
+    autoConnect_->SetValue(Settings::Read(settings_, Settings::ServerAutoConnect));
 }
 
 // Neither button carries a standard id, so a close request simply ends the modal run.
@@ -157,6 +177,14 @@ void CFGDialog::OnCancel(wxCommandEvent&) { Close(); }
 
 void CFGDialog::OnServerList(wxCommandEvent&)
 {
+    if (serverList_) {
+        // What the user typed here stays, unless the list changed this zone meanwhile.
+        const ZoneEntry before = ZoneList::Read(settings_, 0);
+        serverList_(*this);
+        if (!(ZoneList::Read(settings_, 0) == before))
+            LoadZoneFields();
+        return;
+    }
     wxMessageDialog box(this, "This feature is not implimented yet.", "Information", wxOK | wxICON_INFORMATION);
     box.ShowModal();
 }

@@ -2,6 +2,8 @@
 
 #include <wx/dialog.h>
 
+#include <functional>
+
 class SettingsStore;
 class wxCheckBox;
 class wxTextCtrl;
@@ -43,14 +45,18 @@ public:
         kIdScrollbackLabel = 520,
     };
 
-    explicit CFGDialog(SettingsStore& settings);
+    // `serverList` shows the Server List over the dialog; without one the
+    // button only says the list is not there.
+    explicit CFGDialog(SettingsStore& settings, std::function<void(wxWindow& parent)> serverList = {});
 
 private:
+    void LoadZoneFields();
     void OnOK(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
     void OnServerList(wxCommandEvent& event);
 
     SettingsStore& settings_;
+    std::function<void(wxWindow& parent)> serverList_;
     wxTextCtrl* username_ = nullptr;
     wxTextCtrl* password_ = nullptr;
     wxTextCtrl* serverName_ = nullptr;

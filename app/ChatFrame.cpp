@@ -7,14 +7,17 @@
 #include "app/FindBar.h"
 #include "app/FontSelection.h"
 #include "app/InputLine.h"
+#include "app/ServerListDialog.h"
 #include "app/StaffActions.h"
 #include "app/UserList.h"
 #include "app/WxText.h"
+#include "app/ZoneTab.h"
 #include "client/ChatClient.h"
 #include "console/PlayerMenu.h"
 #include "console/StaffCommands.h"
 #include "zone/Names.h"
 #include "zone/Settings.h"
+#include "zone/ZoneList.h"
 
 #include <wx/accel.h>
 #include <wx/display.h>
@@ -22,6 +25,7 @@
 #include <wx/icon.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/notebook.h>
 #include <wx/notifmsg.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
@@ -36,7 +40,6 @@ const char* const kStartupHint =
     "Click Settings->Settings to set up the Client. Click File->Connect to Connect the bot once its setup.";
 
 constexpr long kInputStyle = wxTE_RICH2 | wxTE_PROCESS_ENTER | wxTE_PROCESS_TAB;
-constexpr long kUserListStyle = wxLC_REPORT | wxLC_SINGLE_SEL | wxVSCROLL;
 
 } // namespace
 
@@ -53,6 +56,7 @@ wxBEGIN_EVENT_TABLE(ChatFrame, wxFrame)
     EVT_MENU(kIdServerLag, ChatFrame::OnServerLag)
     EVT_MENU(kIdAbout, ChatFrame::OnAbout)
     EVT_MENU(kIdFind, ChatFrame::OnFind)
+    EVT_MENU(kIdServerList, ChatFrame::OnServerList)
     EVT_TIMER(kIdFrameTimer, ChatFrame::OnTick)
     EVT_ACTIVATE(ChatFrame::OnActivate)
     EVT_CLOSE(ChatFrame::OnClose)
@@ -60,42 +64,38 @@ wxEND_EVENT_TABLE();
 // clang-format on
 
 ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& size, long style)
-    : wxFrame(nullptr, wxID_ANY, title, pos, size, style, "frame"), timer_(this, kIdFrameTimer)
+    : wxFrame(nullptr, wxID_ANY, title, pos, size, style, "frame"), programFolder_(ChooseProgramFolder()),
+      timer_(this, kIdFrameTimer)
 {
     SetIcon(wxICON(mondrian));
     BuildMenus();
     BuildChildWindows();
     LayOut();
-    ApplyColoursAndFont();
     // The user types at once, without clicking into the input line first.
     inputLine_->SetFocus();
 
-    client_ = std::make_unique<ChatClient>(*output_, *userList_, settings_, ChooseProgramFolder());
-    output_->SetLines(client_->Output().Lines());
-    // Handled after the tick: asking for attention may run the event loop.
-    client_->SetMentionHandler([this](const std::string& sender, const std::string& text) {
-        CallAfter([this, sender, text] { OnMention(sender, text); });
-    });
     // The newest notification is kept alive: on Windows it goes when its object does.
     notifier_ = [this](const wxString& heading, const wxString& text) {
         notification_ = std::make_unique<wxNotificationMessage>(heading, text, this);
         notification_->Show();
     };
-    wxAcceleratorEntry find(wxACCEL_CTRL, 'F', kIdFind);
-    SetAcceleratorTable(wxAcceleratorTable(1, &find));
+    // The menu shows Ctrl+K too; the table makes it work wherever the focus is, as Ctrl+F does.
+    wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'F', kIdFind}, {wxACCEL_CTRL, 'K', kIdServerList}};
+    SetAcceleratorTable(wxAcceleratorTable(int(std::size(keys)), keys));
+    // The tab keys work wherever the focus is, before the focused window sees them.
+    Bind(wxEVT_CHAR_HOOK, &ChatFrame::OnTabKey, this);
     RestoreGeometry();
-    userList_->SetToolTipSource([this](const std::string& name) { return client_->ToolTipFor(name); });
-    userList_->SetPlayerCommand([this](int id, const std::string& name) { RunPlayerCommand(id, name); });
 
     timer_.Start(kTickMilliseconds, wxTIMER_CONTINUOUS);
-    client_->Output().Print(kStartupHint, kSlotWhite, true);
+    ConnectAutomatically();
 }
 
 ChatFrame::~ChatFrame()
 {
     timer_.Stop();
-    // The client says goodbye to the server while the output still exists.
-    client_.reset();
+    // Every client says goodbye to its server while its output still exists.
+    while (tabs_->GetPageCount() > 0)
+        tabs_->DeletePage(tabs_->GetPageCount() - 1);
 }
 
 void ChatFrame::BuildMenus()
@@ -103,6 +103,7 @@ void ChatFrame::BuildMenus()
     auto* file = new wxMenu;
     file->Append(kIdConnect, "&Connect", "Connect to the Server");
     file->Append(kIdDisconnect, "&DisConnect", "Disconnect from the Server");
+    file->Append(kIdServerList, "Server &List...\tCtrl+K", "The zones you know");
     file->AppendSeparator();
     file->Append(kIdExit, "E&xit\tAlt-X", "Quit this program");
 
@@ -132,41 +133,162 @@ void ChatFrame::BuildChildWindows()
 {
     InputLine::Actions actions;
     actions.submit = [this] { SubmitInputLine(); };
-    actions.selectPrevious = [this] { userList_->SelectPrevious(); };
-    actions.selectNext = [this] { userList_->SelectNext(); };
-    actions.recentSenders = [this] { return client_ ? &client_->GetZone().recentSenders : nullptr; };
-    actions.playerNames = [this] { return client_->PlayerNames(); };
+    actions.selectPrevious = [this] { Users().SelectPrevious(); };
+    actions.selectNext = [this] { Users().SelectNext(); };
+    actions.recentSenders = [this] { return TabCount() > 0 ? &Client().GetZone().recentSenders : nullptr; };
+    actions.playerNames = [this] { return Client().PlayerNames(); };
+    tabs_ = new wxNotebook(this, kIdTabs, wxDefaultPosition, wxDefaultSize, wxNB_TOP | wxNB_NOPAGETHEME, "zones");
     inputLine_ = new InputLine(this, kIdInputLine, wxPoint(0, 300), wxSize(520, 25), kInputStyle, std::move(actions));
-    output_ = new ChatView(this, kIdOutput, wxPoint(0, 0), wxSize(340, 300));
-    userList_ = new UserList(this, kIdUserList, wxPoint(360, 0), wxSize(200, 300), kUserListStyle);
-    findBar_ = new FindBar(this, *output_, [this] { inputLine_->SetFocus(); });
+    findBar_ = new FindBar(this, [this]() -> ChatView& { return OutputArea(); }, [this] { inputLine_->SetFocus(); });
+    tabs_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &ChatFrame::OnTabChanged, this);
+    AddTab(0);
+    const wxFont font = ChatFontFromSettings(settings_);
+    inputLine_->SetBackgroundColour(*wxBLACK);
+    inputLine_->SetForegroundColour(*wxWHITE);
+    inputLine_->SetFont(font);
+    inputLine_->SetDefaultStyle(wxTextAttr(wxNullColour, wxNullColour, font));
 }
 
 void ChatFrame::LayOut()
 {
-    // Only the output area takes extra width; extra height goes to it and the
-    // user list; the find bar (when open) and the input line keep theirs.
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(output_, 1, wxEXPAND);
-    row->Add(userList_, 0, wxEXPAND);
+    // The tabs take the extra room; the find bar (when open) and the input line keep theirs.
     auto* column = new wxBoxSizer(wxVERTICAL);
-    column->Add(row, 1, wxEXPAND);
+    column->Add(tabs_, 1, wxEXPAND);
     column->Add(findBar_, 0, wxEXPAND);
     column->Add(inputLine_, 0, wxEXPAND);
     SetSizer(column);
     SetMinClientSize(column->ComputeFittingClientSize(this));
 }
 
-void ChatFrame::ApplyColoursAndFont()
+void ChatFrame::ApplyColoursAndFont(ZoneTab& tab)
 {
-    const wxFont font = ChatFontFromSettings(settings_);
-    for (wxWindow* child :
-         {static_cast<wxWindow*>(output_), static_cast<wxWindow*>(userList_), static_cast<wxWindow*>(inputLine_)}) {
+    const wxFont font = TabCount() > 1 ? ChatFontInForce(OutputArea()) : ChatFontFromSettings(settings_);
+    for (wxWindow* child : {static_cast<wxWindow*>(&tab.OutputArea()), static_cast<wxWindow*>(&tab.Users())}) {
         child->SetBackgroundColour(*wxBLACK);
         child->SetForegroundColour(*wxWHITE);
         child->SetFont(font);
     }
-    inputLine_->SetDefaultStyle(wxTextAttr(wxNullColour, wxNullColour, font));
+}
+
+int ChatFrame::TabCount() const { return int(tabs_->GetPageCount()); }
+
+ZoneTab& ChatFrame::Tab(int position) const { return *static_cast<ZoneTab*>(tabs_->GetPage(size_t(position))); }
+
+ZoneTab& ChatFrame::ActiveTab() const
+{
+    const int selected = tabs_->GetSelection();
+    return Tab(selected == wxNOT_FOUND ? 0 : selected);
+}
+
+ChatView& ChatFrame::OutputArea() const { return ActiveTab().OutputArea(); }
+UserList& ChatFrame::Users() const { return ActiveTab().Users(); }
+ChatClient& ChatFrame::Client() const { return ActiveTab().Client(); }
+
+ZoneTab* ChatFrame::AddTab(int zoneIndex)
+{
+    auto* tab = new ZoneTab(tabs_, settings_, zoneIndex, programFolder_);
+    ChatClient& client = tab->Client();
+    // Handled after the tick: asking for attention may run the event loop.
+    client.SetMentionHandler([this, tab](const std::string& sender, const std::string& text) {
+        if (&ActiveTab() != tab)
+            tab->NoteMention();
+        const std::string zone = tab->ZoneName();
+        CallAfter([this, zone, sender, text] { OnMention(zone, sender, text); });
+    });
+    tab->Users().SetToolTipSource([tab](const std::string& name) { return tab->Client().ToolTipFor(name); });
+    tab->Users().SetPlayerCommand([this](int id, const std::string& name) { RunPlayerCommand(id, name); });
+    tabs_->AddPage(tab, BytesToWx(tab->ZoneName()), false);
+    ApplyColoursAndFont(*tab);
+    if (zoneIndex == 0)
+        client.Output().Print(kStartupHint, kSlotWhite, true);
+    return tab;
+}
+
+ZoneTab* ChatFrame::OpenZone(int zoneIndex)
+{
+    for (int position = 0; position < TabCount(); ++position) {
+        if (Tab(position).ZoneIndex() == zoneIndex) {
+            tabs_->SetSelection(size_t(position));
+            return &Tab(position);
+        }
+    }
+    // Two zones never share a folder, whatever their names became meanwhile.
+    const std::string folder =
+        zoneIndex == 0 ? programFolder_ : programFolder_ + ZoneList::FolderOf(ZoneList::Read(settings_, zoneIndex).name);
+    for (int position = 0; position < TabCount(); ++position) {
+        if (wxString(Tab(position).Folder()).IsSameAs(folder, false)) {
+            wxMessageBox("The zone \"" + BytesToWx(ZoneList::Read(settings_, zoneIndex).name) +
+                             "\" would keep its files where the open tab \"" + BytesToWx(Tab(position).ZoneName()) +
+                             "\" keeps them. Give it another name in the Server List.",
+                         "Quillon", wxOK | wxICON_WARNING, this);
+            return nullptr;
+        }
+    }
+    ZoneTab* tab = AddTab(zoneIndex);
+    tabs_->SetSelection(size_t(TabCount() - 1));
+    return tab;
+}
+
+void ChatFrame::ConnectZone(int zoneIndex)
+{
+    ZoneTab* tab = OpenZone(zoneIndex);
+    if (tab != nullptr && !tab->Client().Connected())
+        tab->Client().Connect();
+    ShowActiveState();
+}
+
+void ChatFrame::ZoneRemoved(int zoneIndex)
+{
+    for (int position = TabCount() - 1; position >= 0; --position) {
+        if (Tab(position).ZoneIndex() == zoneIndex)
+            CloseTab(position);
+    }
+    for (int position = 0; position < TabCount(); ++position) {
+        if (Tab(position).ZoneIndex() > zoneIndex)
+            Tab(position).Settings().SetIndex(Tab(position).ZoneIndex() - 1);
+    }
+}
+
+// The last tab stays, so the input line always has a zone; closing it only disconnects.
+void ChatFrame::CloseTab(int position)
+{
+    if (TabCount() == 1) {
+        Tab(position).Client().Disconnect();
+        ShowActiveState();
+        return;
+    }
+    tabs_->DeletePage(size_t(position));
+    ShowActiveState();
+}
+
+// Every saved zone whose AutoConnect is on, in the order of the list; the first tab stays in front.
+void ChatFrame::ConnectAutomatically()
+{
+    const int count = ZoneList::Count(settings_);
+    for (int index = 0; index < count; ++index) {
+        if (!ZoneList::Read(settings_, index).autoConnect)
+            continue;
+        ZoneTab* tab = index == 0 ? &Tab(0) : AddTab(index);
+        tab->Client().Connect();
+    }
+    ShowActiveState();
+}
+
+// The menu, the find bar and the seen count follow the tab in front.
+void ChatFrame::ShowActiveState()
+{
+    SetConnectedMenuState(Client().Connected());
+    ActiveTab().MarkSeen();
+    UpdateTabLabels();
+}
+
+void ChatFrame::UpdateTabLabels()
+{
+    for (int position = 0; position < TabCount(); ++position) {
+        const wxString label = BytesToWx(Tab(position).Label());
+        if (tabs_->GetPageText(size_t(position)) != label)
+            tabs_->SetPageText(size_t(position), label);
+    }
 }
 
 void ChatFrame::SetConnectedMenuState(bool connected)
@@ -177,26 +299,27 @@ void ChatFrame::SetConnectedMenuState(bool connected)
     menuConnected_ = connected;
 }
 
-ChatOutput& ChatFrame::Output() const { return client_->Output(); }
+ChatOutput& ChatFrame::Output() const { return Client().Output(); }
 
 void ChatFrame::SubmitInputLine()
 {
-    if (client_->Submit(WxToBytes(inputLine_->GetValue()), userList_->SelectedName()))
+    if (Client().Submit(WxToBytes(inputLine_->GetValue()), Users().SelectedName()))
         inputLine_->Clear();
 }
 
-StaffContext ChatFrame::Staff() { return StaffContext{*userList_, client_->Commands(), banDialog_}; }
+StaffContext ChatFrame::Staff() { return StaffContext{Users(), Client().Commands(), banDialog_}; }
 
 void ChatFrame::RunPlayerCommand(int id, const std::string& shownName)
 {
     // The list shows control characters as a sign; the commands need the name itself.
-    const std::string name = client_->ServerSpelling(shownName);
+    ChatClient& client = Client();
+    const std::string name = client.ServerSpelling(shownName);
     switch (id) {
     case kMenuIgnore:
-        client_->Ignores().ToggleIgnore(name);
+        client.Ignores().ToggleIgnore(name);
         break;
     case kMenuPermIgnore:
-        client_->Ignores().TogglePermIgnore(name);
+        client.Ignores().TogglePermIgnore(name);
         break;
     case kMenuKick:
         StaffKick(Staff(), name);
@@ -205,10 +328,10 @@ void ChatFrame::RunPlayerCommand(int id, const std::string& shownName)
         StaffBan(Staff(), name);
         break;
     case kMenuSilence:
-        SilencePlayer(client_->Commands(), name);
+        SilencePlayer(client.Commands(), name);
         break;
     case kMenuInfo:
-        InfoOnPlayer(client_->Commands(), name);
+        InfoOnPlayer(client.Commands(), name);
         break;
     default:
         break;
@@ -219,13 +342,13 @@ void ChatFrame::RunPlayerCommand(int id, const std::string& shownName)
 
 void ChatFrame::OnConnect(wxCommandEvent&)
 {
-    client_->Connect();
-    SetConnectedMenuState(client_->Connected());
+    Client().Connect();
+    SetConnectedMenuState(Client().Connected());
 }
 
 void ChatFrame::OnDisconnect(wxCommandEvent&)
 {
-    client_->Disconnect();
+    Client().Disconnect();
     SetConnectedMenuState(false);
 }
 
@@ -233,29 +356,36 @@ void ChatFrame::OnExit(wxCommandEvent&) { Close(true); }
 
 void ChatFrame::OnFont(wxCommandEvent&)
 {
-    SelectChatFont(*this, ChatFontTargets{*output_, *inputLine_, *userList_}, settings_);
+    SelectChatFont(*this, ChatFontTargets{OutputArea(), *inputLine_, Users()}, settings_);
+    const wxFont font = ChatFontInForce(OutputArea());
+    for (int position = 0; position < TabCount(); ++position)
+        ApplyChatFont(ChatFontTargets{Tab(position).OutputArea(), *inputLine_, Tab(position).Users()}, font);
 }
 
 void ChatFrame::OnSettings(wxCommandEvent&)
 {
-    auto dialog = settingsDialog_.Open(settings_);
+    auto dialog = settingsDialog_.Open(settings_, [this](wxWindow& parent) { ShowServerList(&parent); });
     if (!dialog)
         return;
     dialog->ShowModal();
-    client_->ApplyDisplaySettings();
+    for (int position = 0; position < TabCount(); ++position) {
+        Tab(position).Client().ApplyDisplaySettings();
+        Tab(position).RefreshName();
+    }
+    UpdateTabLabels();
     if (!Settings::Read(settings_, Settings::WindowNotify)) {
         alerts_.Seen();
         SetTitle(alerts_.Title());
     }
 }
 
-void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { client_->Ignores().ShowIgnoreLists(true, true); }
+void ChatFrame::OnDisplayIgnoreList(wxCommandEvent&) { Client().Ignores().ShowIgnoreLists(true, true); }
 
 void ChatFrame::OnGenericBan(wxCommandEvent&) { StaffGenericBan(Staff()); }
 
-void ChatFrame::OnServerLog(wxCommandEvent&) { SendServerLog(client_->Commands()); }
+void ChatFrame::OnServerLog(wxCommandEvent&) { SendServerLog(Client().Commands()); }
 
-void ChatFrame::OnServerLag(wxCommandEvent&) { SendServerLag(client_->Commands()); }
+void ChatFrame::OnServerLag(wxCommandEvent&) { SendServerLag(Client().Commands()); }
 
 void ChatFrame::OnAbout(wxCommandEvent&)
 {
@@ -265,14 +395,61 @@ void ChatFrame::OnAbout(wxCommandEvent&)
 
 void ChatFrame::OnFind(wxCommandEvent&) { findBar_->Open(); }
 
+void ChatFrame::OnServerList(wxCommandEvent&)
+{
+    ShowServerList(this);
+}
+
+void ChatFrame::ShowServerList(wxWindow* parent)
+{
+    auto dialog = serverList_.Open(parent, settings_, [this](int index) { ZoneRemoved(index); });
+    if (!dialog)
+        return;
+    const bool chosen = dialog->ShowModal() == wxID_OK;
+    // Names may have changed.
+    for (int position = 0; position < TabCount(); ++position)
+        Tab(position).RefreshName();
+    UpdateTabLabels();
+    if (chosen && dialog->Chosen() >= 0)
+        ConnectZone(dialog->Chosen());
+}
+
+// Ctrl+Page Down and Ctrl+Page Up: the next and the previous tab; Alt+1 to Alt+9:
+// tab N; Ctrl+W: the zone in front disconnects and its tab closes.
+void ChatFrame::OnTabKey(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    const int modifiers = event.GetModifiers();
+    const int count = TabCount();
+    const int active = tabs_->GetSelection();
+    if (modifiers == wxMOD_CONTROL && (key == WXK_PAGEDOWN || key == WXK_NUMPAD_PAGEDOWN))
+        tabs_->SetSelection(size_t((active + 1) % count));
+    else if (modifiers == wxMOD_CONTROL && (key == WXK_PAGEUP || key == WXK_NUMPAD_PAGEUP))
+        tabs_->SetSelection(size_t((active + count - 1) % count));
+    else if (modifiers == wxMOD_ALT && key >= '1' && key <= '9') {
+        if (key - '1' < count)
+            tabs_->SetSelection(size_t(key - '1'));
+    } else if (modifiers == wxMOD_CONTROL && key == 'W')
+        CloseTab(active);
+    else
+        event.Skip();
+}
+
+void ChatFrame::OnTabChanged(wxBookCtrlEvent& event)
+{
+    event.Skip();
+    ShowActiveState();
+}
+
 // While the window is in the background, a mention counts in the title, asks for
-// attention and raises a notification (one per sender in ten seconds).
-void ChatFrame::OnMention(const std::string& sender, const std::string& text)
+// attention and raises a notification (one per sender and zone in ten seconds)
+// that names the zone.
+void ChatFrame::OnMention(const std::string& zone, const std::string& sender, const std::string& text)
 {
     if (active_ || !Settings::Read(settings_, Settings::WindowNotify))
         return;
     int passedOver = 0;
-    const bool notify = alerts_.Arrived(sender, wxGetLocalTimeMillis().GetValue(), passedOver);
+    const bool notify = alerts_.Arrived(zone + "\n" + sender, wxGetLocalTimeMillis().GetValue(), passedOver);
     SetTitle(alerts_.Title());
     // GTK's request runs the active event loop, which a window shown without one lacks.
     if (wxEventLoopBase::GetActive() != nullptr)
@@ -283,8 +460,8 @@ void ChatFrame::OnMention(const std::string& sender, const std::string& text)
     std::string body = Visible(text);
     if (passedOver > 0)
         body += " (and " + std::to_string(passedOver) + " more)";
-    notifier_(BytesToWx(sender.empty() ? std::string("Quillon") : EscapeMarkup(Visible(sender))),
-              BytesToWx(EscapeMarkup(body)));
+    const std::string from = sender.empty() ? std::string("Quillon") : Visible(sender);
+    notifier_(BytesToWx(EscapeMarkup(from + " in " + Visible(zone))), BytesToWx(EscapeMarkup(body)));
 }
 
 void ChatFrame::OnActivate(wxActivateEvent& event)
@@ -341,8 +518,11 @@ void ChatFrame::OnTick(wxTimerEvent&)
     // By the first tick the window is shown at the place and size it opened with.
     if (openedRect_.IsEmpty())
         openedRect_ = GetRect();
-    client_->Step();
+    for (int position = 0; position < TabCount(); ++position)
+        Tab(position).Client().Step();
     // A session that ended for good (a refused login, a look-up that failed) frees Connect again.
-    if (client_->Connected() != menuConnected_)
-        SetConnectedMenuState(client_->Connected());
+    if (Client().Connected() != menuConnected_)
+        SetConnectedMenuState(Client().Connected());
+    ActiveTab().MarkSeen();
+    UpdateTabLabels();
 }

@@ -2,6 +2,7 @@
 
 #include "app/DialogSlot.h"
 #include "app/StaffActions.h"
+#include "app/WindowIds.h"
 #include "console/Mentions.h"
 #include "settings/SettingsStore.h"
 
@@ -19,31 +20,19 @@ class ChatOutput;
 class ChatView;
 class FindBar;
 class InputLine;
+class ServerListDialog;
 class UserList;
+class ZoneTab;
+class wxBookCtrlEvent;
+class wxNotebook;
 class wxNotificationMessage;
 
-// Window, menu and timer ids of the main window.
-enum FrameId : int {
-    kIdExit = 1,
-    kIdFont = 50,
-    kIdSettings = 55,
-    kIdDisplayIgnoreList = 57,
-    kIdConnect = 60,
-    kIdDisconnect = 65,
-    kIdGenericBan = 70,
-    kIdServerLog = 75,
-    kIdServerLag = 80,
-    kIdOutput = 100,
-    kIdUserList = 200,
-    kIdInputLine = 300,
-    kIdFrameTimer = 800,
-    kIdFind = 810,
-    kIdAbout = 5013,
-};
 
-// The main window. It builds the menus, the three child windows and the
-// client, runs the frame timer that steps the client, and routes every command
-// to the part of the program that carries it out.
+// The main window. It builds the menus, a tab for each zone open (its output
+// area, player list and client), the find bar and the input line below them,
+// runs the frame timer that steps every zone's client, and routes every command
+// to the part of the program that carries it out: the zone's commands to the
+// zone of the tab in front.
 class ChatFrame : public wxFrame {
 public:
     static constexpr int kTickMilliseconds = 10;
@@ -51,11 +40,23 @@ public:
     ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& size, long style);
     ~ChatFrame() override;
 
-    ChatView& OutputArea() const { return *output_; }
-    UserList& Users() const { return *userList_; }
-    InputLine& Input() const { return *inputLine_; }
+    // The tab in front, and what it holds.
+    ZoneTab& ActiveTab() const;
+    ChatView& OutputArea() const;
+    UserList& Users() const;
     ChatOutput& Output() const;
-    ChatClient& Client() const { return *client_; }
+    ChatClient& Client() const;
+    InputLine& Input() const { return *inputLine_; }
+    wxNotebook& Tabs() const { return *tabs_; }
+    int TabCount() const;
+    ZoneTab& Tab(int position) const;
+    // The tab of a saved zone, opened (and brought to the front) if it is not
+    // open yet; null when its folder is another open tab's.
+    ZoneTab* OpenZone(int zoneIndex);
+    // The Server List's Connect: the zone's tab in front, connected.
+    void ConnectZone(int zoneIndex);
+    // The zone at `zoneIndex` left the Server List: its tab goes, later ones follow it up.
+    void ZoneRemoved(int zoneIndex);
     SettingsStore& SettingsHandle() { return settings_; }
     const wxTimer& FrameTimer() const { return timer_; }
     FindBar& Finder() const { return *findBar_; }
@@ -64,16 +65,22 @@ public:
     void SetNotifier(Notifier notifier) { notifier_ = std::move(notifier); }
     DialogSlot<CFGDialog>& SettingsDialogSlot() { return settingsDialog_; }
     DialogSlot<BanDialog>& BanDialogSlot() { return banDialog_; }
+    DialogSlot<ServerListDialog>& ServerListSlot() { return serverList_; }
 
 private:
     void BuildMenus();
     void BuildChildWindows();
     void LayOut();
-    void ApplyColoursAndFont();
+    void ApplyColoursAndFont(ZoneTab& tab);
+    ZoneTab* AddTab(int zoneIndex);
+    void CloseTab(int position);
+    void ConnectAutomatically();
+    void ShowActiveState();
+    void UpdateTabLabels();
     void SetConnectedMenuState(bool connected);
     void RestoreGeometry();
     void SaveGeometry();
-    void OnMention(const std::string& sender, const std::string& text);
+    void OnMention(const std::string& zone, const std::string& sender, const std::string& text);
     void SubmitInputLine();
     void RunPlayerCommand(int id, const std::string& name);
     StaffContext Staff();
@@ -89,6 +96,10 @@ private:
     void OnServerLag(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
     void OnFind(wxCommandEvent& event);
+    void OnServerList(wxCommandEvent& event);
+    void ShowServerList(wxWindow* parent);
+    void OnTabKey(wxKeyEvent& event);
+    void OnTabChanged(wxBookCtrlEvent& event);
     void OnActivate(wxActivateEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnTick(wxTimerEvent& event);
@@ -99,8 +110,9 @@ private:
     // The settings dialog works on settings_ and goes before it.
     DialogSlot<CFGDialog> settingsDialog_;
     DialogSlot<BanDialog> banDialog_;
-    ChatView* output_ = nullptr;
-    UserList* userList_ = nullptr;
+    DialogSlot<ServerListDialog> serverList_;
+    std::string programFolder_;
+    wxNotebook* tabs_ = nullptr;
     InputLine* inputLine_ = nullptr;
     FindBar* findBar_ = nullptr;
     wxTimer timer_;
@@ -110,8 +122,6 @@ private:
     Notifier notifier_;
     std::unique_ptr<wxNotificationMessage> notification_;
     bool menuConnected_ = false;
-    // Goes first: its quiet disconnect still reaches the output and the user list.
-    std::unique_ptr<ChatClient> client_;
 
     wxDECLARE_EVENT_TABLE();
 };

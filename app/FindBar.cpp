@@ -7,8 +7,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-FindBar::FindBar(wxWindow* parent, ChatView& output, std::function<void()> closed)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "findbar"), output_(output),
+FindBar::FindBar(wxWindow* parent, std::function<ChatView&()> output, std::function<void()> closed)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "findbar"), output_(std::move(output)),
       closed_(std::move(closed))
 {
     field_ = new wxTextCtrl(this, kIdField, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER,
@@ -58,12 +58,13 @@ void FindBar::Find(bool forward, bool skipCurrent)
 {
     const std::string query = WxToBytes(field_->GetValue());
     status_->SetLabel(wxEmptyString);
-    const LineStore* lines = output_.Lines();
+    ChatView& output = output_();
+    const LineStore* lines = output.Lines();
     if (query.empty() || lines == nullptr)
         return;
     // The current match is the output's selection; without one the search starts at the top.
-    const bool current = output_.HasSelection();
-    TextPos start = current ? output_.SelectionStart() : TextPos{lines->First(), 0};
+    const bool current = output.HasSelection();
+    TextPos start = current ? output.SelectionStart() : TextPos{lines->First(), 0};
     if (forward && skipCurrent && current)
         ++start.column;
     TextPos found;
@@ -73,6 +74,6 @@ void FindBar::Find(bool forward, bool skipCurrent)
         Layout();
         return;
     }
-    output_.Select(found, TextPos{found.line, found.column + query.size()});
-    output_.ShowPosition(found);
+    output.Select(found, TextPos{found.line, found.column + query.size()});
+    output.ShowPosition(found);
 }

@@ -16,8 +16,9 @@ class FindBar : public wxPanel {
 public:
     static constexpr int kIdField = 350;
 
-    // Searches the lines `output` shows; `closed` runs when Escape closes the bar.
-    FindBar(wxWindow* parent, ChatView& output, std::function<void()> closed);
+    // Searches the lines the output area in front shows (`output` gives it);
+    // `closed` runs when Escape closes the bar.
+    FindBar(wxWindow* parent, std::function<ChatView&()> output, std::function<void()> closed);
 
     // Shows the bar with its text selected and the focus in it.
     void Open();
@@ -29,7 +30,7 @@ private:
     // Searches from the current match (or the start) and shows what it finds.
     void Find(bool forward, bool skipCurrent);
 
-    ChatView& output_;
+    std::function<ChatView&()> output_;
     std::function<void()> closed_;
     wxTextCtrl* field_ = nullptr;
     wxStaticText* status_ = nullptr;

@@ -62,41 +62,35 @@ TEST_F(CFGDialogTest, OkStoresEveryFieldAsTypedInWindows1252AndTheNextStartShows
     });
 }
 
-TEST_F(CFGDialogTest, CancelAndTheCloseBoxWriteNothingAndServerListOnlyShowsAMessage)
+TEST_F(CFGDialogTest, CancelEscapeAndTheCloseBoxWriteNothingAndEnterIsOK)
 {
     SettingsStore().WriteString("User", "Name", "Alice");
     OpenFrame();
     const std::string before = ReadWholeFile(home_.Path() + ".Quillon");
-    for (bool closeBox : {false, true}) {
-        Settings([closeBox](wxDialog& d) {
+    for (int way = 0; way < 3; ++way) {
+        Settings([way](wxDialog& d) {
             EXPECT_EQ(Field(d, CFGDialog::kIdUsername).GetValue(), "Alice");
             EXPECT_FALSE(AutoConnect(d).GetValue());
             for (const auto& [id, key] : kFields)
                 Field(d, id).SetValue("edited");
             AutoConnect(d).SetValue(true);
-            if (closeBox)
+            if (way == 0)
                 d.Close();
-            else
+            else if (way == 1)
                 ClickChild(d, CFGDialog::kIdCancel);
+            else
+                wxUIActionSimulator().Char(WXK_ESCAPE);
         });
         EXPECT_EQ(ReadWholeFile(home_.Path() + ".Quillon"), before);
     }
-    ModalScript script;
-    wxString message;
-    script.ThenWhileShown([&](wxDialog& d) {
-        ClickChild(d, CFGDialog::kIdServerList);
-        // The message box comes and goes inside this dialog's loop.
-        EXPECT_TRUE(PumpUntil([&] { return script.opened == 2; }));
-        EXPECT_TRUE(d.IsModal());
-        ClickChild(d, CFGDialog::kIdCancel);
+    // Enter in a field, as a user confirms a dialog.
+    Settings([](wxDialog& d) {
+        Field(d, CFGDialog::kIdUsername).SetFocus();
+        Field(d, CFGDialog::kIdUsername).SetValue("Bea");
+        ASSERT_TRUE(PumpUntil([&] { return wxWindow::FindFocus() == &Field(d, CFGDialog::kIdUsername); }));
+        wxUIActionSimulator().Char(WXK_RETURN);
     });
-    script.Then([&](wxDialog& box) {
-        message = dynamic_cast<wxMessageDialog&>(box).GetMessage() + "|" + box.GetTitle();
-        return int(wxID_OK);
-    });
-    Command(kIdSettings);
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(message, "This feature is not implimented yet.|Information");
+    EXPECT_EQ(SettingsStore().ReadString("User", "Name", ""), "Bea");
 }
 
 using SettingsWhileConnectedTest = SettingsTest<ZoneFrameTest>;

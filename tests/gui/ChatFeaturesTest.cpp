@@ -94,7 +94,7 @@ TEST_F(ChatFeaturesTest, AMentionIsTintedAndInTheBackgroundNotifiesOncePerSender
     server_->SendChat(7, 0, "(Remote)Staffer hi");            // remote private
     ASSERT_TRUE(PumpUntil([&] { return frame_->GetTitle() == "(4) Quillon"; }));
     ASSERT_TRUE(PumpUntil([&] { return NewLines(), LastLine() == "(Remote)Staffer hi"; }));
-    EXPECT_EQ(notes, (std::vector<std::string>{"Bob: Staffer: &lt;b&gt;look&lt;/b&gt; &amp; see"}));
+    EXPECT_EQ(notes, (std::vector<std::string>{"Bob in Sim Zone: Staffer: &lt;b&gt;look&lt;/b&gt; &amp; see"}));
     EXPECT_FALSE(Tinted("staffers are busy"));
     EXPECT_TRUE(Tinted("psst"));
     Activate(true);

@@ -118,6 +118,7 @@ protected:
         settings.WriteString("Server", "IP", "127.0.0.1");
         settings.WriteString("Server", "Port", std::to_string(sim_.Port()));
         settings.WriteString("User", "Name", "Staffer");
+        settings.WriteString("Server", "Name", "Sim Zone");
         poller_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { sim_.Poll(); });
         poller_.Start(2);
         OpenFrame();
