@@ -2,6 +2,15 @@
 
 #include "app/ChatFrame.h"
 
+#include <wx/msgdlg.h>
+#include <wx/snglinst.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+
+ChatApp::ChatApp() = default;
+ChatApp::~ChatApp() = default;
+
 ChatFrame* ChatApp::CreateMainFrame()
 {
     // No window of ours handles idle or update-UI events. By default wxWidgets sends
@@ -15,6 +24,16 @@ ChatFrame* ChatApp::CreateMainFrame()
 
 bool ChatApp::OnInit()
 {
+    // Two windows on one settings store would write the same logs, maps and
+    // settings. The lock lives beside the settings file (on Windows it is a
+    // mutex of the user's session), so another HOME is another Quillon.
+    running_ = std::make_unique<wxSingleInstanceChecker>();
+    if (running_->Create(".Quillon-" + wxGetUserId() + ".lock", wxGetHomeDir()) && running_->IsAnotherRunning()) {
+        const char* text = "Quillon is already running with these settings: switch to its window.";
+        std::fprintf(stderr, "%s\n", text);
+        wxMessageBox(text, "Quillon", wxOK | wxICON_INFORMATION);
+        return false;
+    }
     // No command-line options: everything the program needs is in the settings store.
     CreateMainFrame()->Show(true);
     return true;

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quillon and the demo zone into build/, and
-# starts both: the demo zone in the background on 127.0.0.1, and the client with
+# starts them: two demo zones in the background on 127.0.0.1, and the client with
 # its own settings profile (build/demo-home), so your own ~/.Quillon is never
-# touched. Choose File, Connect. The demo zone stops when the client exits.
+# touched. The second zone connects by itself in a tab of its own; choose File,
+# Connect for the first. The demo zones stop when the client exits.
 #
-#   QUILLON_DEMO_PORT   the demo zone's UDP port (default 5000)
+#   QUILLON_DEMO_PORT   the first demo zone's UDP port (default 5000; the second's is one more)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build"
 port="${QUILLON_DEMO_PORT:-5000}"
+port2=$((port + 1))
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_WERROR=ON
@@ -32,23 +34,44 @@ FontSize=10
 Timestamps=1
 SETTINGS
 else
-    # The profile may be edited freely; only the demo zone's port follows QUILLON_DEMO_PORT.
-    sed -i "s/^Port=.*/Port=$port/" "$home/.Quillon"
+    # The profile may be edited freely; only the demo zones' ports follow QUILLON_DEMO_PORT.
+    sed -i "/^\[Server\]/,/^\[/ s/^Port=.*/Port=$port/" "$home/.Quillon"
+    sed -i "/^\[Zone1\]/,/^\[/ s/^Port=.*/Port=$port2/" "$home/.Quillon"
+fi
+# The Server List's second zone, in profiles made before there was one too.
+if ! grep -q '^\[Zones\]' "$home/.Quillon"; then
+    cat >>"$home/.Quillon" <<SETTINGS
+[Zones]
+Count=1
+[Zone1]
+Name=Second demo zone
+IP=127.0.0.1
+Port=$port2
+UserName=${USER:-Visitor}
+Password=demo
+AutoConnect=1
+SETTINGS
 fi
 
 "$build/tools/zone-sim/quillon-zone-sim" --demo "$port" >"$build/demo-zone.log" 2>&1 &
 zone=$!
-stop_zone() {
-    kill "$zone" 2>/dev/null || true
-    wait "$zone" 2>/dev/null || true
+"$build/tools/zone-sim/quillon-zone-sim" --demo "$port2" >"$build/demo-zone-2.log" 2>&1 &
+zone2=$!
+stop_zones() {
+    kill "$zone" "$zone2" 2>/dev/null || true
+    wait "$zone" "$zone2" 2>/dev/null || true
 }
-trap stop_zone EXIT
+trap stop_zones EXIT
 trap 'exit 130' INT TERM
 sleep 0.3
-if ! kill -0 "$zone" 2>/dev/null; then
-    cat "$build/demo-zone.log" >&2
-    echo "The demo zone did not start (is port $port taken? set QUILLON_DEMO_PORT)." >&2
-    exit 1
-fi
-echo "Demo zone on 127.0.0.1:$port (its log: $build/demo-zone.log). In Quillon choose File, Connect."
+for pid_log in "$zone:$build/demo-zone.log:$port" "$zone2:$build/demo-zone-2.log:$port2"; do
+    IFS=: read -r pid log taken <<<"$pid_log"
+    if ! kill -0 "$pid" 2>/dev/null; then
+        cat "$log" >&2
+        echo "A demo zone did not start (is port $taken taken? set QUILLON_DEMO_PORT)." >&2
+        exit 1
+    fi
+done
+echo "Demo zones on 127.0.0.1:$port and :$port2 (logs: $build/demo-zone.log, $build/demo-zone-2.log)."
+echo "The second connects by itself; in Quillon choose File, Connect for the first."
 HOME="$home" "$build/app/quillon"

@@ -161,6 +161,21 @@ shot_has_colours() {
 }
 wait_for 10 shot_has_colours || fail "no yellow and orange lines on screen (yellow $(count_colour 'rgb(255,255,0)'), orange $(count_colour 'rgb(255,128,0)'))"
 
+# A second start on the same settings opens no second main window: it says so and ends.
+(cd "$work" && HOME="$work/home" exec "$work/program/quillon") >"$work/second.out" 2>&1 &
+second_pid=$!
+second_window=""
+find_second() { second_window="$(xdotool search --onlyvisible --pid "$second_pid" 2>/dev/null | head -n 1)" && [ -n "$second_window" ]; }
+wait_for 20 find_second || fail "the second start showed nothing"
+grep -q "Quillon is already running with these settings" "$work/second.out" || fail "the second start said: $(cat "$work/second.out")"
+second_gone() { ! kill -0 "$second_pid" 2>/dev/null; }
+for attempt in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$second_window" 2>/dev/null && xdotool key Return
+    wait_for 3 second_gone && break
+done
+second_gone || { kill "$second_pid"; fail "the second start did not end"; }
+kill -0 "$client_pid" || fail "the first window went with the second start"
+
 # File, DisConnect; then Exit with its accelerator.
 key alt+f
 sleep 0.3
