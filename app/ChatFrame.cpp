@@ -285,9 +285,8 @@ void ChatFrame::ShowActiveState()
 void ChatFrame::UpdateTabLabels()
 {
     for (int position = 0; position < TabCount(); ++position) {
-        const wxString label = BytesToWx(Tab(position).Label());
-        if (tabs_->GetPageText(size_t(position)) != label)
-            tabs_->SetPageText(size_t(position), label);
+        if (Tab(position).TakeLabelChange())
+            tabs_->SetPageText(size_t(position), BytesToWx(Tab(position).Label()));
     }
 }
 

@@ -66,6 +66,17 @@ std::string ZoneTab::Label() const
     return label;
 }
 
+bool ZoneTab::TakeLabelChange()
+{
+    const uint64_t unseen = Unseen();
+    if (unseen == labelUnseen_ && mentionUnseen_ == labelMention_ && name_ == labelName_)
+        return false;
+    labelUnseen_ = unseen;
+    labelMention_ = mentionUnseen_;
+    labelName_ = name_;
+    return true;
+}
+
 void ZoneTab::MarkSeen()
 {
     seenEnd_ = client_->Output().Lines().End();

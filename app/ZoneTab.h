@@ -38,6 +38,8 @@ public:
     // What the tab shows: the zone's name, the lines that came in since the tab
     // was last looked at, and "!" when one of them is a mention.
     std::string Label() const;
+    // True once when the label differs from the one last taken (a cheap check, made every tick).
+    bool TakeLabelChange();
     // The tab is in front: everything in it counts as seen.
     void MarkSeen();
     uint64_t Unseen() const;
@@ -52,6 +54,10 @@ private:
     UserList* users_ = nullptr;
     uint64_t seenEnd_ = 0;
     bool mentionUnseen_ = false;
+    // What the label last taken was made of.
+    uint64_t labelUnseen_ = ~uint64_t(0);
+    bool labelMention_ = false;
+    std::string labelName_;
     // Goes first: its quiet disconnect still reaches the output and the player list.
     std::unique_ptr<ChatClient> client_;
 };

@@ -16,3 +16,8 @@ if(TARGET quillon_gui)
   add_executable(idle_bare ${CMAKE_CURRENT_LIST_DIR}/IdleBare.cpp)
   target_link_libraries(idle_bare PRIVATE quillon_gui)
 endif()
+# Several zones in one window, each against a simulator in the same process.
+if(TARGET quillon_gui AND TARGET quillon_zonesim)
+  add_executable(zones_memory ${CMAKE_CURRENT_LIST_DIR}/ZonesMemory.cpp)
+  target_link_libraries(zones_memory PRIVATE quillon_gui quillon_zonesim)
+endif()

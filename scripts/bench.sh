@@ -160,9 +160,39 @@ if [ "${1:-}" = "--inside-x" ]; then
     idle_instructions quillon "$build/app/quillon"
     idle_instructions bare "$bench/idle_bare"
 
+    # Five zones connected and idle: five quiet simulators, and a settings store of
+    # its own that lists them with AutoConnect on.
+    echo "=== idle instructions per tick under callgrind: quillon with five idle connected zones"
+    five_home="$out/home-five"
+    mkdir -p "$five_home"
+    sims=()
+    {
+        for zone in 1 2 3 4 5; do
+            port=$((21000 + RANDOM % 20000))
+            "$build/tools/zone-sim/quillon-zone-sim" "$port" >"$out/five-sim-$zone.log" 2>&1 &
+            sims+=($!)
+            if [ "$zone" -eq 1 ]; then
+                printf '[User]\nName=Bencher\n[Server]\nName=Zone 1\nIP=127.0.0.1\nPort=%s\nAutoConnect=1\n[Zones]\nCount=4\n' "$port"
+            else
+                printf '[Zone%s]\nName=Zone %s\nIP=127.0.0.1\nPort=%s\nUserName=Bencher\nAutoConnect=1\n' \
+                    $((zone - 1)) "$zone" "$port"
+            fi
+        done
+    } >"$five_home/.Quillon"
+    HOME="$five_home" idle_instructions quillon-five "$build/app/quillon"
+    grep -c "arena entry" "$out"/five-sim-*.log | awk -F: '{ n += ($2 > 0) } END { print "zones_entered", n }' \
+        >>"$out/quillon-five.instructions"
+    kill "${sims[@]}" 2>/dev/null || true
+
     echo "=== resident memory and a font change with 1 000 000 lines printed (scrollback limit 200 000, then 1 000 000)"
     /usr/bin/time -v -o "$out/backlog.time" "$bench/backlog_memory" >"$out/backlog" 2>&1 || true
     /usr/bin/time -v -o "$out/backlog-million.time" "$bench/backlog_memory" 1000000 >"$out/backlog-million" 2>&1 || true
+
+    echo "=== resident memory with one and with five zones connected, 200 000 lines in each"
+    for zones in 1 5; do
+        mkdir -p "$out/home-zones-$zones"
+        HOME="$out/home-zones-$zones" "$bench/zones_memory" "$zones" >"$out/zones-$zones" 2>&1 || true
+    done
 
     # The output area's candidates, each in a process of its own: 200 000 lines, then a
     # long word. The rich text control freezes for seconds at 64 KiB already (and grows
@@ -185,8 +215,8 @@ command -v python3 >/dev/null || {
     exit 1
 }
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BENCH=ON -DQUILLON_TESTS=ON >/dev/null
-targets=(quillon transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare worst_tick_bench
-    output_candidates)
+targets=(quillon quillon-zone-sim transport_bench zone_bench map_bench output_bench startup_probe backlog_memory idle_bare
+    worst_tick_bench output_candidates zones_memory)
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 out="$(mktemp -d)"
