@@ -176,8 +176,11 @@ ZoneTab& ChatFrame::Tab(int position) const { return *static_cast<ZoneTab*>(tabs
 
 ZoneTab& ChatFrame::ActiveTab() const
 {
-    const int selected = tabs_->GetSelection();
-    return Tab(selected == wxNOT_FOUND ? 0 : selected);
+    if (front_ == nullptr) {
+        const int selected = tabs_->GetSelection();
+        front_ = &Tab(selected == wxNOT_FOUND ? 0 : selected);
+    }
+    return *front_;
 }
 
 ChatView& ChatFrame::OutputArea() const { return ActiveTab().OutputArea(); }
@@ -198,6 +201,7 @@ ZoneTab* ChatFrame::AddTab(int zoneIndex)
     tab->Users().SetToolTipSource([tab](const std::string& name) { return tab->Client().ToolTipFor(name); });
     tab->Users().SetPlayerCommand([this](int id, const std::string& name) { RunPlayerCommand(id, name); });
     tabs_->AddPage(tab, BytesToWx(tab->ZoneName()), false);
+    tab->SetInFront(TabCount() == 1);
     ApplyColoursAndFont(*tab);
     if (zoneIndex == 0)
         client.Output().Print(kStartupHint, kSlotWhite, true);
@@ -257,7 +261,9 @@ void ChatFrame::CloseTab(int position)
         ShowActiveState();
         return;
     }
+    front_ = nullptr;
     tabs_->DeletePage(size_t(position));
+    front_ = nullptr;
     ShowActiveState();
 }
 
@@ -277,6 +283,9 @@ void ChatFrame::ConnectAutomatically()
 // The menu, the find bar and the seen count follow the tab in front.
 void ChatFrame::ShowActiveState()
 {
+    front_ = nullptr;
+    for (int position = 0; position < TabCount(); ++position)
+        Tab(position).SetInFront(&Tab(position) == &ActiveTab());
     SetConnectedMenuState(Client().Connected());
     ActiveTab().MarkSeen();
     UpdateTabLabels();
@@ -437,6 +446,7 @@ void ChatFrame::OnTabKey(wxKeyEvent& event)
 void ChatFrame::OnTabChanged(wxBookCtrlEvent& event)
 {
     event.Skip();
+    front_ = nullptr;
     ShowActiveState();
 }
 

@@ -113,6 +113,8 @@ private:
     DialogSlot<ServerListDialog> serverList_;
     std::string programFolder_;
     wxNotebook* tabs_ = nullptr;
+    // The tab in front, known from the last change of tabs (asking the notebook costs a toolkit call).
+    mutable ZoneTab* front_ = nullptr;
     InputLine* inputLine_ = nullptr;
     FindBar* findBar_ = nullptr;
     wxTimer timer_;

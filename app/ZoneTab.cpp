@@ -66,6 +66,8 @@ std::string ZoneTab::Label() const
     return label;
 }
 
+bool ZoneTab::SendIdleEvents(wxIdleEvent& event) { return inFront_ && wxPanel::SendIdleEvents(event); }
+
 bool ZoneTab::TakeLabelChange()
 {
     const uint64_t unseen = Unseen();

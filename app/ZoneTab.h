@@ -44,6 +44,10 @@ public:
     void MarkSeen();
     uint64_t Unseen() const;
     void NoteMention() { mentionUnseen_ = true; }
+    // Only the tab in front takes part in idle time: the windows of the tabs
+    // behind catch up (layout, deferred showing) when they come to the front.
+    void SetInFront(bool inFront) { inFront_ = inFront; }
+    bool SendIdleEvents(wxIdleEvent& event) override;
     bool MentionUnseen() const { return mentionUnseen_; }
 
 private:
@@ -54,6 +58,7 @@ private:
     UserList* users_ = nullptr;
     uint64_t seenEnd_ = 0;
     bool mentionUnseen_ = false;
+    bool inFront_ = true;
     // What the label last taken was made of.
     uint64_t labelUnseen_ = ~uint64_t(0);
     bool labelMention_ = false;
