@@ -168,6 +168,18 @@ TEST_F(ZonesTest, TwoZonesAtOnceEachInItsTabWithItsOwnNameFilesAndLines)
     EXPECT_NE(ReadWholeFile(betaFolder + "Logs/zones-test.log").find("Bob> beta only"), std::string::npos);
     EXPECT_FALSE(FileExists(alphaFolder + "Logs/zones-test.log"));
     std::filesystem::remove(betaFolder + "Logs/zones-test.log");
+
+    // A file one zone sent is not another zone's to ask for.
+    Alpha().PushFile("zones-test.txt", "alpha's file");
+    ASSERT_TRUE(PumpUntil([&] { return ReadWholeFile(alphaFolder + "Files/zones-test.txt") == "alpha's file"; }));
+    Beta().RequestFile("zones-test.txt", "taken.txt");
+    Alpha().RequestFile("zones-test.txt", "given.txt");
+    ASSERT_TRUE(PumpUntil([&] { return !Alpha().Files().empty(); }));
+    EXPECT_EQ(Alpha().Files()[0].contents, "alpha's file");
+    EXPECT_TRUE(PumpUntil(
+        [&] { return Shown(1).find("Failed to open file for sending: zones-test.txt") != std::string::npos; }));
+    EXPECT_TRUE(Beta().Files().empty());
+    std::filesystem::remove(alphaFolder + "Files/zones-test.txt");
 }
 
 // One zone drops us and comes back by itself; the other never notices.
