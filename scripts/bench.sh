@@ -410,6 +410,15 @@ if all(c.get("ticks") and c["ticks"][0] > 0 for c in counted):
                  "40 s (%d and %d ticks)" % (counted[0]["ticks"][0], counted[1]["ticks"][0]),
                  "%.0f / %.0f (%.2fx)" % (q, b, q / b), "within 1.05x", verdict(ok)))
     ok or missed.append("idle instructions per tick")
+five = keyvalues(os.path.join(out, "quillon-five.instructions"))
+if five.get("ticks") and five["ticks"][0] > 0 and counted[1].get("ticks"):
+    f = five["instructions"][0] / five["ticks"][0]
+    b = counted[1]["instructions"][0] / counted[1]["ticks"][0]
+    entered = int(five.get("zones_entered", [0])[0])
+    ok = f <= 1.2 * b and entered == 5
+    rows.append(("Idle work per frame-timer tick with five idle connected zones (%d of 5 in their arenas) / bare wx "
+                 "program, by callgrind over 40 s" % entered, "%.0f / %.0f (%.2fx)" % (f, b, f / b), "≤ 1.2x", verdict(ok)))
+    ok or missed.append("idle instructions with five zones")
 
 backlog = keyvalues(os.path.join(out, "backlog"))
 backlog_time = gnu_time(os.path.join(out, "backlog.time"))
@@ -432,6 +441,14 @@ if million.get("rss_at_cap_kib"):
                  "%.1f MiB with %d lines shown (%.1f MiB once the oldest twentieth was let go)"
                  % (grown / 1024, million["cap_lines"][0], after / 1024), "≤ 120 MiB", verdict(ok)))
     ok or missed.append("memory with a million lines")
+zones = [keyvalues(os.path.join(out, "zones-%d" % n)) for n in (1, 5)]
+if all(z.get("rss_filled_kib") for z in zones):
+    one, five = ((z["rss_filled_kib"][0] - z["rss_idle_window_kib"][0]) / 1024 for z in zones)
+    ok = five <= 5 * one + 20
+    rows.append(("Resident memory above the idle window with five zones connected, 200 000 lines printed in each "
+                 "(one zone alike: %.1f MiB)" % one, "%.1f MiB" % five, "≤ 5 × one zone + 20 MiB = %.0f MiB" % (5 * one + 20),
+                 verdict(ok)))
+    ok or missed.append("memory with five zones")
 if backlog.get("font_change_seconds"):
     seconds = backlog["font_change_seconds"][0]
     ok = seconds <= 0.1
