@@ -208,11 +208,12 @@ ZoneTab* ChatFrame::AddTab(int zoneIndex)
     return tab;
 }
 
-ZoneTab* ChatFrame::OpenZone(int zoneIndex)
+ZoneTab* ChatFrame::OpenZone(int zoneIndex, bool toFront)
 {
     for (int position = 0; position < TabCount(); ++position) {
         if (Tab(position).ZoneIndex() == zoneIndex) {
-            tabs_->SetSelection(size_t(position));
+            if (toFront)
+                tabs_->SetSelection(size_t(position));
             return &Tab(position);
         }
     }
@@ -229,7 +230,8 @@ ZoneTab* ChatFrame::OpenZone(int zoneIndex)
         }
     }
     ZoneTab* tab = AddTab(zoneIndex);
-    tabs_->SetSelection(size_t(TabCount() - 1));
+    if (toFront)
+        tabs_->SetSelection(size_t(TabCount() - 1));
     return tab;
 }
 
@@ -243,6 +245,9 @@ void ChatFrame::ConnectZone(int zoneIndex)
 
 void ChatFrame::ZoneRemoved(int zoneIndex)
 {
+    // The last tab cannot close: the first zone takes its place.
+    if (TabCount() == 1 && Tab(0).ZoneIndex() == zoneIndex)
+        OpenZone(0, true);
     for (int position = TabCount() - 1; position >= 0; --position) {
         if (Tab(position).ZoneIndex() == zoneIndex)
             CloseTab(position);
@@ -274,8 +279,8 @@ void ChatFrame::ConnectAutomatically()
     for (int index = 0; index < count; ++index) {
         if (!ZoneList::Read(settings_, index).autoConnect)
             continue;
-        ZoneTab* tab = index == 0 ? &Tab(0) : AddTab(index);
-        tab->Client().Connect();
+        if (ZoneTab* tab = OpenZone(index, false))
+            tab->Client().Connect();
     }
     ShowActiveState();
 }

@@ -50,9 +50,9 @@ public:
     wxNotebook& Tabs() const { return *tabs_; }
     int TabCount() const;
     ZoneTab& Tab(int position) const;
-    // The tab of a saved zone, opened (and brought to the front) if it is not
-    // open yet; null when its folder is another open tab's.
-    ZoneTab* OpenZone(int zoneIndex);
+    // The tab of a saved zone, opened if it is not open yet and brought to the
+    // front unless told otherwise; null when its folder is another open tab's.
+    ZoneTab* OpenZone(int zoneIndex, bool toFront = true);
     // The Server List's Connect: the zone's tab in front, connected.
     void ConnectZone(int zoneIndex);
     // The zone at `zoneIndex` left the Server List: its tab goes, later ones follow it up.

@@ -71,7 +71,7 @@ void ZoneDialog::OnOK(wxCommandEvent&)
     }
     wxMessageDialog box(this, BytesToWx(problem), GetTitle(), wxOK | wxICON_WARNING);
     box.ShowModal();
-    wxTextCtrl* wrong = problem.find("port") != std::string::npos ? port_ : name_;
+    wxTextCtrl* wrong = problem.rfind("The port", 0) == 0 ? port_ : name_;
     wrong->SetFocus();
     wrong->SelectAll();
 }

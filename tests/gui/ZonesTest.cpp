@@ -363,4 +363,45 @@ TEST_F(ZonesTest, TheSettingsDialogsServerListButtonOpensTheList)
     EXPECT_EQ(script.unexpected, 0);
 }
 
+// Two zones whose names come out as the same folder never run side by side: the
+// second is refused with a message, whether it comes by AutoConnect or by hand.
+TEST_F(ZonesTest, TwoZonesThatWouldShareAFolderAreNeverOpenAtOnce)
+{
+    SettingsStore settings;
+    ZoneList::Add(settings, ZoneAt(sims_[1]->Port(), "a/b", "One", true));
+    ZoneList::Add(settings, ZoneAt(9, "a:b", "Two", true));
+    ModalScript script;
+    std::string message;
+    script.Then([&](wxDialog& box) {
+        message = dynamic_cast<wxMessageDialog&>(box).GetMessage().ToStdString();
+        return int(wxID_OK);
+    });
+    OpenFrame();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(message, "The zone \"a:b\" would keep its files where the open tab \"a/b\" keeps them. Give it "
+                       "another name in the Server List.");
+    ASSERT_EQ(frame_->TabCount(), 2);
+    EXPECT_EQ(Tab(1).ZoneName(), "a/b");
+}
+
+// The zone of the only tab leaves the list: the first zone's tab takes its place.
+TEST_F(ZonesTest, RemovingTheZoneOfTheOnlyTabLeavesTheFirstZonesTab)
+{
+    AddBeta(false);
+    OpenFrame();
+    frame_->ConnectZone(1);
+    ASSERT_EQ(frame_->TabCount(), 2);
+    Key('1', wxMOD_ALT);
+    Key('w', wxMOD_CONTROL);
+    ASSERT_EQ(frame_->TabCount(), 1);
+    ASSERT_EQ(Tab(0).ZoneIndex(), 1);
+    SettingsStore settings;
+    ZoneList::Remove(settings, 1);
+    frame_->ZoneRemoved(1);
+    ASSERT_EQ(frame_->TabCount(), 1);
+    EXPECT_EQ(Tab(0).ZoneIndex(), 0);
+    EXPECT_EQ(Tab(0).ZoneName(), "Alpha");
+    EXPECT_EQ(&frame_->Client(), &Tab(0).Client());
+}
+
 } // namespace
