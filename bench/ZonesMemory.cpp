@@ -1,6 +1,6 @@
 // Several zones at once: the main window with N zones (5 unless given), each
 // connected to a zone simulator of its own in this process, then every tab's
-// output filled with 200 000 chat lines (as many as the default scrollback keeps)
+// output filled up to 200 000 shown lines (as many as the default scrollback keeps)
 // the way the frame timer shows them. Prints the resident set size from
 // /proc/self/status with the window idle, with every zone connected, and after
 // the fill.
@@ -96,7 +96,9 @@ private:
         std::printf("rss_connected_kib %ld\n", StatusKiB("VmRSS"));
         for (int i = 0; i < zones; ++i) {
             ChatOutput& out = frame.Tab(i).Output();
-            for (long n = 0; n < kLinesPerZone; ++n) {
+            // Up to the limit and not past it: past it the oldest twentieth would go.
+            const long lines = kLinesPerZone - long(out.ShownLines());
+            for (long n = 0; n < lines; ++n) {
                 out.Print("      Pilot" + std::to_string(n % 97) + "> line " + std::to_string(n) +
                               " of the conversation, about as long as chat usually is",
                           int(n % 10), true);

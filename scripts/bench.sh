@@ -445,7 +445,7 @@ zones = [keyvalues(os.path.join(out, "zones-%d" % n)) for n in (1, 5)]
 if all(z.get("rss_filled_kib") for z in zones):
     one, five = ((z["rss_filled_kib"][0] - z["rss_idle_window_kib"][0]) / 1024 for z in zones)
     ok = five <= 5 * one + 20
-    rows.append(("Resident memory above the idle window with five zones connected, 200 000 lines printed in each "
+    rows.append(("Resident memory above the idle window with five zones connected, 200 000 lines shown in each "
                  "(one zone alike: %.1f MiB)" % one, "%.1f MiB" % five, "≤ 5 × one zone + 20 MiB = %.0f MiB" % (5 * one + 20),
                  verdict(ok)))
     ok or missed.append("memory with five zones")
