@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ZoneFieldIds.h"
+
 #include <wx/dialog.h>
 
 #include <functional>
@@ -13,20 +15,12 @@ class wxTextCtrl;
 // whatever the user typed fails or works where it is used, at the next Connect.
 // The window's settings (notifications, timestamps, scrollback) take effect at
 // once; a scrollback that is not a number from 0 to 10 000 000 is refused.
-class CFGDialog : public wxDialog {
+class CFGDialog : public wxDialog, public ZoneFieldIds {
 public:
     enum Id : int {
         kIdDialog = 100,
         kIdTitle = 105,
         kIdWarning = 110,
-        kIdUsername = 200,
-        kIdPassword = 205,
-        kIdServerName = 210,
-        kIdServerIP = 215,
-        kIdServerPort = 220,
-        kIdArena = 225,
-        kIdChats = 230,
-        kIdAuto = 235,
         kIdUsernameLabel = 300,
         kIdPasswordLabel = 305,
         kIdServerNameLabel = 310,
@@ -38,7 +32,6 @@ public:
         kIdServerList = 400,
         kIdOK = 405,
         kIdCancel = 410,
-        kIdAutoConnect = 500,
         kIdNotify = 505,
         kIdTimestamps = 510,
         kIdScrollback = 515,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ZoneFieldIds.h"
 #include "zone/ZoneList.h"
 
 #include <wx/dialog.h>
@@ -14,20 +15,8 @@ class wxTextCtrl;
 // Add and Edit: one zone's fields, as the settings dialog has them. OK checks
 // them (a name of its own, a port from 1 to 65535) and stores nothing while one
 // is wrong; Enter is OK, Escape is Cancel.
-class ZoneDialog : public wxDialog {
+class ZoneDialog : public wxDialog, public ZoneFieldIds {
 public:
-    enum Id : int {
-        kIdUsername = 200,
-        kIdPassword = 205,
-        kIdServerName = 210,
-        kIdServerIP = 215,
-        kIdServerPort = 220,
-        kIdArena = 225,
-        kIdChats = 230,
-        kIdAuto = 235,
-        kIdAutoConnect = 500,
-    };
-
     // `index` is the zone's place in the list, -1 for a new one.
     ZoneDialog(wxWindow* parent, const SettingsSource& settings, int index, const ZoneEntry& entry);
     // What the fields hold.
