@@ -93,6 +93,8 @@ ChatFrame::ChatFrame(const wxString& title, const wxPoint& pos, const wxSize& si
 ChatFrame::~ChatFrame()
 {
     timer_.Stop();
+    // No tab comes to the front while they go.
+    tabs_->Unbind(wxEVT_NOTEBOOK_PAGE_CHANGED, &ChatFrame::OnTabChanged, this);
     // Every client says goodbye to its server while its output still exists.
     while (tabs_->GetPageCount() > 0)
         tabs_->DeletePage(tabs_->GetPageCount() - 1);
